@@ -1,0 +1,20 @@
+// Finding the command interpreter's file.
+#ifndef QUELLMAR_COMMAND_INTERPRETER_PATH_H_
+#define QUELLMAR_COMMAND_INTERPRETER_PATH_H_
+
+#include <cstddef>
+
+// The bound of every path the runner handles: 259 characters and the
+// terminator. A longer path makes the runner fail instead of overflowing.
+constexpr std::size_t max_path_units = 260;
+
+// Fills |found| (max_path_units long) with the interpreter to start: "COMSPEC" unchanged when it is
+// set, otherwise the first "CMD.EXE" in the current directory or along
+// "PATH". Then makes sure that the file exists, trying ".EXE", ".BAT" and
+// ".CMD" on a name without an extension. Returns false when nothing fits.
+// A batch file found this way can only have come from "COMSPEC", so it is the
+// program that "COMSPEC" names; CreateProcessW starts it through the system's
+// interpreter.
+bool find_interpreter(wchar_t* found);
+
+#endif  // QUELLMAR_COMMAND_INTERPRETER_PATH_H_

@@ -1,0 +1,67 @@
+#include "command/run_command.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+
+#include "command/interpreter_path.h"
+
+namespace {
+
+// The command line carries the interpreter in its short 8.3 form, so a path
+// with blanks needs no quotes; the long form stands when there is no short one.
+void short_form(const wchar_t* path, wchar_t* out) {
+  DWORD length = GetShortPathNameW(path, out, max_path_units);
+  if (length == 0 || length >= max_path_units)
+    std::wcscpy(out, path);
+}
+
+// "<interpreter> /c <command>", nothing quoted or escaped. Returns nullptr
+// when memory for it cannot be had.
+wchar_t* build_command_line(const wchar_t* interpreter, const wchar_t* command) {
+  wchar_t interpreter_short[max_path_units];
+  short_form(interpreter, interpreter_short);
+
+  std::size_t length = std::wcslen(interpreter_short) + 4 + std::wcslen(command) + 1;
+  wchar_t* line = static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, length * sizeof(wchar_t)));
+  if (line == nullptr)
+    return nullptr;
+  std::wcscpy(line, interpreter_short);
+  std::wcscat(line, L" /c ");
+  std::wcscat(line, command);
+  return line;
+}
+
+}  // namespace
+
+int run_command(const wchar_t* command) {
+  wchar_t interpreter[max_path_units];
+  if (!find_interpreter(interpreter))
+    return -1;
+
+  wchar_t* command_line = build_command_line(interpreter, command);
+  if (command_line == nullptr)
+    return -1;
+
+  // The child shares the console; what the launcher has buffered must be on
+  // the screen or in the file before the child writes there.
+  std::fflush(nullptr);
+
+  SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  BOOL created = CreateProcessW(interpreter, command_line, &inheritable, &inheritable, TRUE,
+                                CREATE_UNICODE_ENVIRONMENT, nullptr, nullptr, &startup, &process);
+  HeapFree(GetProcessHeap(), 0, command_line);
+  if (created != 1)
+    return -1;
+
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD status = 0;
+  GetExitCodeProcess(process.hProcess, &status);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return static_cast<int>(status);
+}

@@ -1,0 +1,84 @@
+#include "console/console_setup.h"
+
+#include <windows.h>
+
+#include "console/key_reader.h"
+#include "console/report.h"
+
+namespace {
+
+HANDLE input_handle = INVALID_HANDLE_VALUE;
+HANDLE output_handle = INVALID_HANDLE_VALUE;
+
+// Without line input and echo a key press reaches read_key at once and is not
+// printed; on the output side the same bits turn off wrapping at the end of a
+// line, since the menu's lines fill the 79 columns exactly.
+constexpr DWORD line_input_and_echo = ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT;
+constexpr UINT windows_latin_1 = 1252;
+
+struct SetupMessage {
+  ErrorCode code;
+  const wchar_t* text;
+};
+
+constexpr SetupMessage setup_messages[] = {
+    {input_code_page_not_set, L"Input code page 1252 not set.\r\n"},
+    {input_mode_not_set, L"Input console mode not set.\r\n"},
+    {output_code_page_not_set, L"Output code page 1252 not set.\r\n"},
+    {output_mode_not_set, L"Output console mode not set.\r\n"},
+    {no_input_mode, L"No input console mode.\r\n"},
+    {no_output_mode, L"No output console mode.\r\n"},
+    {no_valid_input_handle, L"No valid input handle.\r\n"},
+    {no_valid_output_handle, L"No valid output handle.\r\n"},
+};
+
+ErrorCode configure_console() {
+  DWORD mode = 0;
+  if (!SetConsoleCP(windows_latin_1))
+    return input_code_page_not_set;
+  input_handle = GetStdHandle(STD_INPUT_HANDLE);
+  if (input_handle == INVALID_HANDLE_VALUE)
+    return no_valid_input_handle;
+  if (!GetConsoleMode(input_handle, &mode))
+    return no_input_mode;
+  if (!SetConsoleMode(input_handle, mode & ~line_input_and_echo))
+    return input_mode_not_set;
+  if (!SetConsoleOutputCP(windows_latin_1))
+    return output_code_page_not_set;
+  output_handle = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (output_handle == INVALID_HANDLE_VALUE)
+    return no_valid_output_handle;
+  if (!GetConsoleMode(output_handle, &mode))
+    return no_output_mode;
+  if (!SetConsoleMode(output_handle, mode & ~line_input_and_echo))
+    return output_mode_not_set;
+  return success;
+}
+
+}  // namespace
+
+const wchar_t* setup_error_text(ErrorCode code) {
+  for (const SetupMessage& message : setup_messages) {
+    if (message.code == code)
+      return message.text;
+  }
+  return L"No error text available.\r\n";
+}
+
+ErrorCode enable_unicode_terminal() {
+  ErrorCode rc = configure_console();
+  if (rc == success)
+    return success;
+
+  DWORD last_error = GetLastError();
+  report(L"\r\n# Error No. %d in function 'enable_unicode_terminal( )' with last_error = %u:\r\n",
+         -rc, last_error);
+  report(setup_error_text(rc));
+  read_key();
+  return rc;
+}
+
+void write_console_text(const wchar_t* text, unsigned long length) {
+  DWORD written = 0;
+  WriteConsoleW(output_handle, text, length, &written, nullptr);
+}

@@ -1,0 +1,18 @@
+// Where the payload is installed, and the file operations on it.
+#ifndef QUELLMAR_LAUNCHER_INSTALL_DIRECTORY_H_
+#define QUELLMAR_LAUNCHER_INSTALL_DIRECTORY_H_
+
+// The installation directory; fixed, nothing configures it.
+constexpr wchar_t install_directory[] = L"C:\\Quellmar";
+
+enum class InstallState { absent, directory, file };
+
+// Looks for the installation directory's entry itself, without a wildcard.
+InstallState probe_install_directory();
+
+// Deletes |directory| with everything below it. A junction or other reparse
+// point inside is removed as a link; what it points to is never entered.
+// Read-only files are deleted too. Returns true when |directory| is gone.
+bool remove_directory_tree(const wchar_t* directory);
+
+#endif  // QUELLMAR_LAUNCHER_INSTALL_DIRECTORY_H_
