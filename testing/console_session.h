@@ -1,0 +1,61 @@
+// Test support: runs a console program in the test's own console, types into
+// it with exact input records and reads its screen back.
+#ifndef QUELLMAR_TESTING_CONSOLE_SESSION_H_
+#define QUELLMAR_TESTING_CONSOLE_SESSION_H_
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// The most a test waits for something that should happen; a program that
+// hangs fails the test instead of the whole run.
+constexpr DWORD kPatience = 30000;
+
+struct StartOptions {
+  std::wstring directory;  // The child's current directory; empty: the test's.
+  // Redirections of the child's standard handles; nullptr keeps the console.
+  HANDLE std_input = nullptr;
+  HANDLE std_output = nullptr;
+};
+
+class ConsoleSession {
+ public:
+  // Clears the screen and the pending input, so that each test starts on an
+  // empty console.
+  ConsoleSession();
+  ~ConsoleSession();
+
+  // Starts |command_line| sharing this console. Returns false when it could
+  // not be started.
+  bool Start(const std::wstring& command_line, const StartOptions& options = StartOptions());
+
+  // Types one key: a key-down record and a key-up record.
+  void Key(WORD virtual_key, wchar_t character = 0, DWORD control_state = 0);
+  // A printable key as the console delivers it: its virtual key and character.
+  void Char(wchar_t character);
+  void Record(const INPUT_RECORD& record);
+
+  // The whole screen buffer, rows joined with '\n', trailing blanks cut.
+  std::wstring Screen() const;
+  std::vector<std::wstring> Rows() const;
+  COORD Cursor() const;
+
+  // Waits until |text| is on the screen.
+  bool WaitForText(const std::wstring& text, DWORD timeout = kPatience) const;
+  // Waits for the child to end and gives its exit status; false on timeout.
+  bool WaitForExit(DWORD* status, DWORD timeout = kPatience);
+  // True when the child is still running after a short grace period: it is
+  // waiting for input instead of going on.
+  bool IsWaiting();
+
+ private:
+  HANDLE input_;
+  HANDLE output_;
+  HANDLE process_ = nullptr;
+};
+
+// Records for tests that build their own input.
+INPUT_RECORD KeyRecord(bool down, WORD virtual_key, wchar_t character, DWORD control_state);
+
+#endif  // QUELLMAR_TESTING_CONSOLE_SESSION_H_

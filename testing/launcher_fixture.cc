@@ -1,0 +1,119 @@
+#include "launcher_fixture.h"
+
+#include <cwchar>
+#include <sstream>
+
+const std::vector<PayloadFile> kPayload = {
+    {L"QUELLMAR.BAS", "10 PRINT \"QUELLMAR\"\r\n", 0},
+    {L"start.bat", "@qbasic /run quellmar.bas\r\n", 0},
+    {L"hidden.dat", "hidden payload", FILE_ATTRIBUTE_HIDDEN},
+    {L"readonly.txt", "read-only payload", FILE_ATTRIBUTE_READONLY},
+    {L"QBASIC\\QBASIC.EXE", "MZ not really qbasic", 0},
+    {L"QBASIC\\QBASIC.HLP", "help", 0},
+    {L"document\\manual.txt", "how to play", 0},
+    {L"_listing\\listing.txt", "listing", 0},
+    {L"Quellmar.tmp\\1\\a.tmp", "1", 0},
+    {L"Quellmar.tmp\\2\\b.tmp", "2", 0},
+    {L"Quellmar.tmp\\3\\c.tmp", "3", 0},
+    {L"Quellmar.tmp\\4\\d.tmp", "4", 0},
+};
+
+void LauncherTest::SetUp() {
+  RemoveTree(kInstall);
+  RemoveTree(kPackage);
+  RemoveTree(kStandinLog);
+  RemoveTree(kShellLog);
+  for (const PayloadFile& file : kPayload) {
+    ASSERT_TRUE(WriteBytes(std::wstring(kPackage) + L"\\Quellmar\\" + file.path, file.bytes,
+                           file.attributes));
+  }
+  ASSERT_TRUE(CopyFileW(BuiltProgram(L"dosbox_standin.exe").c_str(),
+                        (std::wstring(kPackage) + L"\\dosboxportable.exe").c_str(), FALSE));
+  environment_.Set(L"DOSBOX_STANDIN_LOG", kStandinLog);
+}
+
+void LauncherTest::TearDown() {
+  RemoveTree(kInstall);
+}
+
+void LauncherTest::StartLauncher(const StartOptions& options) {
+  StartOptions start = options;
+  if (start.directory.empty())
+    start.directory = kPackage;
+  ASSERT_TRUE(console_.Start(L"\"" + BuiltProgram(L"QuellmarLaunch.exe") + L"\"", start));
+  if (options.std_input == nullptr && options.std_output == nullptr) {
+    ASSERT_TRUE(console_.WaitForText(kPrompt)) << Narrow(console_.Screen());
+  }
+}
+
+DWORD LauncherTest::ExitStatus() {
+  DWORD status = 0;
+  EXPECT_TRUE(console_.WaitForExit(&status)) << Narrow(console_.Screen());
+  return status;
+}
+
+DWORD LauncherTest::Choose(wchar_t key) {
+  console_.Char(key);
+  return ExitStatus();
+}
+
+void LauncherTest::FakeShell(const wchar_t* failing, const wchar_t* status) {
+  environment_.Set(L"COMSPEC", BuiltProgram(L"fake_shell.exe").c_str());
+  environment_.Set(L"FAKE_SHELL_LOG", kShellLog);
+  environment_.Set(L"FAKE_SHELL_FAIL", failing);
+  environment_.Set(L"FAKE_SHELL_STATUS", status);
+}
+
+std::vector<std::string> LauncherTest::ShellLog() {
+  std::vector<std::string> lines;
+  std::istringstream log(ReadBytes(kShellLog));
+  for (std::string line; std::getline(log, line);) {
+    if (!line.empty() && line.back() == '\r')
+      line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+int LauncherTest::StandinRuns() {
+  std::string log = ReadBytes(kStandinLog);
+  int runs = 0;
+  for (size_t at = log.find("DosBox stand-in started"); at != std::string::npos;
+       at = log.find("DosBox stand-in started", at + 1)) {
+    ++runs;
+  }
+  return runs;
+}
+
+std::wstring LauncherTest::MainHeader(int number) {
+  return L"# Error No. " + std::to_wstring(number) + L" in function main( ) with last_error = ";
+}
+
+long long LauncherTest::ShownLastError() {
+  std::wstring screen = console_.Screen();
+  size_t at = screen.find(L"with last_error = ");
+  if (at == std::wstring::npos)
+    return -1;
+  return std::wcstoll(screen.c_str() + at + 18, nullptr, 10);
+}
+
+std::vector<Bystander> PlantBystanders() {
+  std::vector<Bystander> bystanders = {
+      {L"C:\\other\\Quellmar", "a user's file named Quellmar"},
+      {L"C:\\Quellmar.bas", "10 REM not part of the installation"},
+      {L"C:\\Quellmar2\\data.txt", "a neighbour's data"},
+      {L"C:\\users\\Public\\deep\\nested\\Quellmar", "nested namesake"},
+      {L"C:\\package2\\Quellmar\\QUELLMAR.BAS", "another package"},
+  };
+  for (const Bystander& bystander : bystanders) {
+    EXPECT_TRUE(WriteBytes(bystander.path, bystander.bytes));
+  }
+  return bystanders;
+}
+
+void ExpectBystandersIntact(const std::vector<Bystander>& bystanders) {
+  for (const Bystander& bystander : bystanders) {
+    EXPECT_TRUE(Exists(bystander.path)) << Narrow(bystander.path);
+    EXPECT_EQ(ReadBytes(bystander.path), bystander.bytes) << Narrow(bystander.path);
+  }
+}

@@ -1,0 +1,69 @@
+// Test support: a package directory with a payload on the test's C: drive,
+// and the real launcher started from it in the test's console.
+#ifndef QUELLMAR_TESTING_LAUNCHER_FIXTURE_H_
+#define QUELLMAR_TESTING_LAUNCHER_FIXTURE_H_
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "console_session.h"
+#include "test_files.h"
+
+constexpr wchar_t kInstall[] = L"C:\\Quellmar";
+constexpr wchar_t kPackage[] = L"C:\\package";
+constexpr wchar_t kStandinLog[] = L"C:\\standin.log";
+constexpr wchar_t kShellLog[] = L"C:\\shell.log";
+
+// The last line of the menu, where the cursor waits behind one more blank;
+// the screen is read without trailing blanks.
+constexpr wchar_t kPrompt[] =
+    L" Please enter the number (1=Install; 2=Uninstall; 3=Exit) you want:";
+
+// The payload's files by path relative to the payload folder, with content.
+struct PayloadFile {
+  const wchar_t* path;
+  const char* bytes;
+  DWORD attributes;
+};
+extern const std::vector<PayloadFile> kPayload;
+
+class LauncherTest : public ::testing::Test {
+ protected:
+  // A fresh package directory holding the payload folder "Quellmar" and the
+  // stand-in "dosboxportable.exe", and no C:\Quellmar.
+  void SetUp() override;
+  void TearDown() override;
+
+  // Starts the launcher in the package directory and waits for its prompt.
+  void StartLauncher(const StartOptions& options = StartOptions());
+  // Waits for the launcher to end and returns its exit status.
+  DWORD ExitStatus();
+  // Presses |key| (a character) and waits for the launcher's exit status.
+  DWORD Choose(wchar_t key);
+  // Makes COMSPEC name the fake interpreter, failing the commands that
+  // contain |failing| with |status|, running the rest through cmd.exe.
+  void FakeShell(const wchar_t* failing, const wchar_t* status = L"1");
+  // The fake interpreter's log, one command line a line.
+  std::vector<std::string> ShellLog();
+  // How often the stand-in DosBox starter has run.
+  int StandinRuns();
+  // The header that main prints for |number|, the last-error value left open.
+  static std::wstring MainHeader(int number);
+  // The last-error value shown in the header on the screen, or -1.
+  long long ShownLastError();
+
+  ConsoleSession console_;
+  ScopedEnvironment environment_;
+};
+
+// Files beside the installation directory that no action may touch.
+struct Bystander {
+  std::wstring path;
+  std::string bytes;
+};
+std::vector<Bystander> PlantBystanders();
+void ExpectBystandersIntact(const std::vector<Bystander>& bystanders);
+
+#endif  // QUELLMAR_TESTING_LAUNCHER_FIXTURE_H_

@@ -1,0 +1,138 @@
+#include "test_files.h"
+
+#include <algorithm>
+
+std::wstring BuildDirectory() {
+  wchar_t path[MAX_PATH];
+  DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring directory(path, length);
+  return directory.substr(0, directory.find_last_of(L"\\/"));
+}
+
+std::wstring BuiltProgram(const std::wstring& name) {
+  return BuildDirectory() + L"\\" + name;
+}
+
+bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsDirectory(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool MakeDirectories(const std::wstring& path) {
+  if (IsDirectory(path))
+    return true;
+  size_t slash = path.find_last_of(L"\\/");
+  if (slash != std::wstring::npos && slash > 2 && !MakeDirectories(path.substr(0, slash))) {
+    return false;
+  }
+  return CreateDirectoryW(path.c_str(), nullptr) || IsDirectory(path);
+}
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes, DWORD attributes) {
+  MakeDirectories(path.substr(0, path.find_last_of(L"\\/")));
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return false;
+  DWORD written = 0;
+  BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  if (attributes != 0)
+    SetFileAttributesW(path.c_str(), attributes);
+  return ok && written == bytes.size();
+}
+
+std::string ReadBytes(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return std::string();
+  std::string bytes;
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+    bytes.append(buffer, read);
+  }
+  CloseHandle(file);
+  return bytes;
+}
+
+void RemoveTree(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES)
+    return;
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    DeleteFileW(path.c_str());
+    return;
+  }
+  WIN32_FIND_DATAW entry;
+  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &entry);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = entry.cFileName;
+      if (name != L"." && name != L"..")
+        RemoveTree(path + L"\\" + name);
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+  }
+  RemoveDirectoryW(path.c_str());
+}
+
+namespace {
+
+void ListInto(const std::wstring& root, const std::wstring& relative,
+              std::vector<std::wstring>* entries) {
+  WIN32_FIND_DATAW entry;
+  HANDLE search = FindFirstFileW((root + L"\\" + relative + L"*").c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE)
+    return;
+  do {
+    std::wstring name = entry.cFileName;
+    if (name == L"." || name == L"..")
+      continue;
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      entries->push_back(relative + name + L"\\");
+      ListInto(root, relative + name + L"\\", entries);
+    } else {
+      entries->push_back(relative + name);
+    }
+  } while (FindNextFileW(search, &entry));
+  FindClose(search);
+}
+
+}  // namespace
+
+std::vector<std::wstring> ListTree(const std::wstring& root) {
+  std::vector<std::wstring> entries;
+  ListInto(root, L"", &entries);
+  std::sort(entries.begin(), entries.end());
+  return entries;
+}
+
+std::string Narrow(const std::wstring& text) {
+  std::string narrow;
+  for (wchar_t c : text)
+    narrow += c < 0x80 ? static_cast<char>(c) : '?';
+  return narrow;
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+  for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+    SetEnvironmentVariableW(it->first.c_str(),
+                            it->second.first ? it->second.second.c_str() : nullptr);
+  }
+}
+
+void ScopedEnvironment::Set(const wchar_t* name, const wchar_t* value) {
+  wchar_t old[32767];
+  SetLastError(0);
+  DWORD length = GetEnvironmentVariableW(name, old, 32767);
+  bool had = length > 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+  saved_.push_back({name, {had, std::wstring(old, length)}});
+  SetEnvironmentVariableW(name, value);
+}

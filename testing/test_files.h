@@ -1,0 +1,42 @@
+// Test support: files, folders and environment on the test's own C: drive.
+#ifndef QUELLMAR_TESTING_TEST_FILES_H_
+#define QUELLMAR_TESTING_TEST_FILES_H_
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+// The folder of the running test program, where the launcher and the test
+// tools are built too.
+std::wstring BuildDirectory();
+// A built program beside the test, by file name.
+std::wstring BuiltProgram(const std::wstring& name);
+
+bool Exists(const std::wstring& path);
+bool IsDirectory(const std::wstring& path);
+// Creates |path| and its missing parents.
+bool MakeDirectories(const std::wstring& path);
+// Writes |bytes| to |path|, creating its folder. |attributes| are set after.
+bool WriteBytes(const std::wstring& path, const std::string& bytes, DWORD attributes = 0);
+std::string ReadBytes(const std::wstring& path);
+// Removes |path| and everything under it, read-only and hidden files too.
+void RemoveTree(const std::wstring& path);
+// Every file and folder under |root|, as paths relative to it, sorted; folders
+// end in "\".
+std::vector<std::wstring> ListTree(const std::wstring& root);
+std::string Narrow(const std::wstring& text);
+
+// Sets environment variables for the test's children and restores them.
+class ScopedEnvironment {
+ public:
+  ~ScopedEnvironment();
+  // |value| nullptr removes the variable.
+  void Set(const wchar_t* name, const wchar_t* value);
+
+ private:
+  std::vector<std::pair<std::wstring, std::pair<bool, std::wstring>>> saved_;
+};
+
+#endif  // QUELLMAR_TESTING_TEST_FILES_H_
