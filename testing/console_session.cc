@@ -21,6 +21,11 @@ ConsoleSession::ConsoleSession() {
   SetStdHandle(STD_INPUT_HANDLE, input_);
   SetStdHandle(STD_OUTPUT_HANDLE, output_);
   SetStdHandle(STD_ERROR_HANDLE, output_);
+  Clear();
+}
+
+void ConsoleSession::Clear() {
+  EndChild();
   FlushConsoleInputBuffer(input_);
   CONSOLE_SCREEN_BUFFER_INFO info;
   if (GetConsoleScreenBufferInfo(output_, &info)) {
@@ -31,18 +36,26 @@ ConsoleSession::ConsoleSession() {
   }
 }
 
-ConsoleSession::~ConsoleSession() {
-  if (process_ != nullptr) {
-    // A child still running here failed its test; it must not outlive it.
-    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT)
-      TerminateProcess(process_, 99);
-    CloseHandle(process_);
+void ConsoleSession::EndChild() {
+  if (process_ == nullptr)
+    return;
+  // A child still running here failed its test; it must not outlive it.
+  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_, 99);
+    WaitForSingleObject(process_, kPatience);
   }
+  CloseHandle(process_);
+  process_ = nullptr;
+}
+
+ConsoleSession::~ConsoleSession() {
+  EndChild();
   CloseHandle(input_);
   CloseHandle(output_);
 }
 
 bool ConsoleSession::Start(const std::wstring& command_line, const StartOptions& options) {
+  EndChild();
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   if (options.std_input != nullptr || options.std_output != nullptr) {

@@ -25,8 +25,14 @@ class ConsoleSession {
   // empty console.
   ConsoleSession();
   ~ConsoleSession();
+  ConsoleSession(const ConsoleSession&) = delete;
+  ConsoleSession& operator=(const ConsoleSession&) = delete;
 
-  // Starts |command_line| sharing this console. Returns false when it could
+  // Ends a child left running, then clears the screen and the pending input.
+  void Clear();
+
+  // Starts |command_line| sharing this console, ending a child left running
+  // by an earlier start. Returns false when it could
   // not be started.
   bool Start(const std::wstring& command_line, const StartOptions& options = StartOptions());
 
@@ -50,6 +56,8 @@ class ConsoleSession {
   bool IsWaiting();
 
  private:
+  void EndChild();
+
   HANDLE input_;
   HANDLE output_;
   HANDLE process_ = nullptr;
