@@ -1,1 +1,153 @@
+// Install and launch, as the user sees them and as they leave drive C:.
 #include <gtest/gtest.h>
+
+#include "launcher_fixture.h"
+
+namespace {
+
+const std::wstring kPayloadFolder = std::wstring(kPackage) + L"\\Quellmar";
+
+void ExpectInstalledCopyOfPayload() {
+  EXPECT_EQ(ListTree(kInstall), ListTree(kPayloadFolder));
+  for (const PayloadFile& file : kPayload) {
+    std::wstring installed = std::wstring(kInstall) + L"\\" + file.path;
+    EXPECT_EQ(ReadBytes(installed), file.bytes) << Narrow(installed);
+    // xcopy keeps the hidden attribute with /h; it drops read-only by design.
+    if (file.attributes & FILE_ATTRIBUTE_HIDDEN) {
+      EXPECT_TRUE(GetFileAttributesW(installed.c_str()) & FILE_ATTRIBUTE_HIDDEN)
+          << Narrow(installed);
+    }
+  }
+}
+
+// Presses |key| and expects the run to end with the failure |number|: the
+// header, |message| below it, a key wait, then exit status 3.
+void ExpectFailureReport(LauncherTest* test, ConsoleSession* console, int number,
+                         const wchar_t* message) {
+  ASSERT_TRUE(console->WaitForText(message)) << Narrow(console->Screen());
+  std::wstring screen = console->Screen();
+  size_t header = screen.find(L"# Error No. " + std::to_wstring(number) +
+                              L" in function main( ) with last_error = ");
+  ASSERT_NE(header, std::wstring::npos) << Narrow(screen);
+  EXPECT_LT(header, screen.find(message));
+  EXPECT_TRUE(console->IsWaiting());
+  (void)test;
+}
+
+class LaunchTest : public LauncherTest {
+ protected:
+  void ExpectFailure(int number, const wchar_t* message) {
+    ExpectFailureReport(this, &console_, number, message);
+    EXPECT_EQ(Choose(L'x'), 3u);
+  }
+};
+
+TEST_F(LaunchTest, FirstLaunchCopiesThePayloadAndStartsDosBoxInThePackage) {
+  StartLauncher();
+  EXPECT_EQ(Choose(L'1'), 0u);  // no key wait after DosBox
+  ExpectInstalledCopyOfPayload();
+  EXPECT_EQ(StandinRuns(), 1);
+  EXPECT_NE(ReadBytes(kStandinLog).find("current directory: C:\\package\r\n"), std::string::npos)
+      << ReadBytes(kStandinLog);
+  EXPECT_TRUE(console_.WaitForText(L"DosBox stand-in started"));
+}
+
+TEST_F(LaunchTest, LaterLaunchesStartTheInstallationAsItIs) {
+  StartLauncher();
+  ASSERT_EQ(Choose(L'1'), 0u);
+  ASSERT_TRUE(WriteBytes(kPayloadFolder + L"\\QUELLMAR.BAS", "20 PRINT \"NEWER\"\r\n"));
+  ASSERT_TRUE(WriteBytes(kPayloadFolder + L"\\added.txt", "new in the package"));
+
+  console_.Clear();
+  StartLauncher();
+  EXPECT_EQ(Choose(L'1'), 0u);
+  EXPECT_EQ(ReadBytes(std::wstring(kInstall) + L"\\QUELLMAR.BAS"), kPayload[0].bytes);
+  EXPECT_FALSE(Exists(std::wstring(kInstall) + L"\\added.txt"));
+  EXPECT_EQ(StandinRuns(), 2);
+}
+
+TEST_F(LaunchTest, EmptyInstallationDirectoryIsStartedWithoutCopying) {
+  ASSERT_TRUE(MakeDirectories(kInstall));
+  StartLauncher();
+  EXPECT_EQ(Choose(L'1'), 0u);
+  EXPECT_TRUE(ListTree(kInstall).empty());
+  EXPECT_EQ(StandinRuns(), 1);
+}
+
+TEST_F(LaunchTest, EnterAndLineFeedLaunchLikeOne) {
+  StartLauncher();
+  console_.Key(VK_RETURN, L'\r');
+  EXPECT_EQ(ExitStatus(), 0u);
+  ExpectInstalledCopyOfPayload();
+
+  RemoveTree(kInstall);
+  console_.Clear();
+  StartLauncher();
+  console_.Key(VK_RETURN, L'\n', LEFT_CTRL_PRESSED);  // Ctrl+Enter is a line feed
+  EXPECT_EQ(ExitStatus(), 0u);
+  ExpectInstalledCopyOfPayload();
+  EXPECT_EQ(StandinRuns(), 2);
+}
+
+TEST_F(LaunchTest, MissingPayloadFolderIsReportedWithOne) {
+  RemoveTree(kPayloadFolder);
+  StartLauncher();
+  console_.Char(L'1');
+  ExpectFailure(1, L"Current directory not set.");
+  long long last_error = ShownLastError();
+  EXPECT_TRUE(last_error == ERROR_FILE_NOT_FOUND || last_error == ERROR_PATH_NOT_FOUND)
+      << last_error;
+  EXPECT_FALSE(Exists(kInstall));
+  EXPECT_EQ(StandinRuns(), 0);
+}
+
+TEST_F(LaunchTest, PlainFileInPlaceOfTheInstallationIsReportedWithThree) {
+  ASSERT_TRUE(WriteBytes(kInstall, "not a directory"));
+  StartLauncher();
+  console_.Char(L'1');
+  ExpectFailure(3, L"Expected directory is a file.");
+  EXPECT_EQ(ReadBytes(kInstall), "not a directory");
+  EXPECT_EQ(StandinRuns(), 0);
+}
+
+TEST_F(LaunchTest, DosBoxStarterFailingOrMissingIsReportedWithThirteen) {
+  environment_.Set(L"DOSBOX_STANDIN_STATUS", L"5");
+  StartLauncher();
+  console_.Char(L'1');
+  ExpectFailure(13, L"System call of DosBox not executed.");
+  EXPECT_EQ(StandinRuns(), 1);
+  ExpectInstalledCopyOfPayload();  // the copy itself had succeeded
+
+  ASSERT_TRUE(DeleteFileW((std::wstring(kPackage) + L"\\dosboxportable.exe").c_str()));
+  console_.Clear();
+  StartLauncher();
+  console_.Char(L'1');
+  ExpectFailure(13, L"System call of DosBox not executed.");
+}
+
+TEST_F(LaunchTest, FailedCopyLeavesNoInstallationBehind) {
+  // A payload file that nobody may read makes xcopy stop part-way, after it
+  // has copied what came before it.
+  const std::wstring locked_path = kPayloadFolder + L"\\zz_locked.dat";
+  ASSERT_TRUE(WriteBytes(locked_path, "in use"));
+  HANDLE locked = CreateFileW(locked_path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+  StartLauncher();
+  console_.Char(L'1');
+  ExpectFailureReport(this, &console_, 15, L"System command XCOPY not executed.");
+  // Cleaned up before the report is shown.
+  EXPECT_FALSE(Exists(kInstall));
+  EXPECT_EQ(Choose(L'x'), 3u);
+  EXPECT_EQ(StandinRuns(), 0);
+  CloseHandle(locked);
+
+  // The next launch copies afresh and starts DosBox.
+  console_.Clear();
+  StartLauncher();
+  EXPECT_EQ(Choose(L'1'), 0u);
+  EXPECT_EQ(ReadBytes(std::wstring(kInstall) + L"\\zz_locked.dat"), "in use");
+  EXPECT_EQ(StandinRuns(), 1);
+}
+
+}  // namespace
