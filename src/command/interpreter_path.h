@@ -12,9 +12,9 @@ constexpr std::size_t max_path_units = 260;
 // set, otherwise the first "CMD.EXE" in the current directory or along
 // "PATH". Then makes sure that the file exists, trying ".EXE", ".BAT" and
 // ".CMD" on a name without an extension. Returns false when nothing fits.
-// A batch file found this way can only have come from "COMSPEC", so it is the
-// program that "COMSPEC" names; CreateProcessW starts it through the system's
-// interpreter.
+// A batch file found this way can only have come from "COMSPEC", so it is
+// itself the program that "COMSPEC" names: it is handed to CreateProcessW as
+// it is, and whether that starts it is the system's matter (Wine refuses).
 bool find_interpreter(wchar_t* found);
 
 #endif  // QUELLMAR_COMMAND_INTERPRETER_PATH_H_

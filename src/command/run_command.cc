@@ -40,6 +40,14 @@ int run_command(const wchar_t* command) {
   if (!find_interpreter(interpreter))
     return -1;
 
+  // The child inherits the current directory, which is bound like every other
+  // path here; Wine corrupts its own heap when it starts a process from a
+  // longer one.
+  wchar_t directory[max_path_units];
+  DWORD directory_length = GetCurrentDirectoryW(max_path_units, directory);
+  if (directory_length == 0 || directory_length >= max_path_units)
+    return -1;
+
   wchar_t* command_line = build_command_line(interpreter, command);
   if (command_line == nullptr)
     return -1;
