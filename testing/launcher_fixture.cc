@@ -89,6 +89,20 @@ std::wstring LauncherTest::MainHeader(int number) {
   return L"# Error No. " + std::to_wstring(number) + L" in function main( ) with last_error = ";
 }
 
+void LauncherTest::ExpectReportShown(int number, const wchar_t* message) {
+  ASSERT_TRUE(console_.WaitForText(message)) << Narrow(console_.Screen());
+  std::wstring screen = console_.Screen();
+  size_t header = screen.find(MainHeader(number));
+  ASSERT_NE(header, std::wstring::npos) << Narrow(screen);
+  EXPECT_LT(header, screen.find(message));
+  EXPECT_TRUE(console_.IsWaiting());
+}
+
+void LauncherTest::ExpectFailure(int number, const wchar_t* message) {
+  ExpectReportShown(number, message);
+  EXPECT_EQ(Choose(L'x'), 3u);
+}
+
 long long LauncherTest::ShownLastError() {
   std::wstring screen = console_.Screen();
   size_t at = screen.find(L"with last_error = ");

@@ -51,6 +51,11 @@ class LauncherTest : public ::testing::Test {
   int StandinRuns();
   // The header that main prints for |number|, the last-error value left open.
   static std::wstring MainHeader(int number);
+  // Expects main's failure report for |number| on the screen: the header,
+  // |message| below it, and the launcher waiting for a key.
+  void ExpectReportShown(int number, const wchar_t* message);
+  // The same, then a key ends the run with exit status 3.
+  void ExpectFailure(int number, const wchar_t* message);
   // The last-error value shown in the header on the screen, or -1.
   long long ShownLastError();
 

@@ -20,27 +20,7 @@ void ExpectInstalledCopyOfPayload() {
   }
 }
 
-// Presses |key| and expects the run to end with the failure |number|: the
-// header, |message| below it, a key wait, then exit status 3.
-void ExpectFailureReport(LauncherTest* test, ConsoleSession* console, int number,
-                         const wchar_t* message) {
-  ASSERT_TRUE(console->WaitForText(message)) << Narrow(console->Screen());
-  std::wstring screen = console->Screen();
-  size_t header = screen.find(L"# Error No. " + std::to_wstring(number) +
-                              L" in function main( ) with last_error = ");
-  ASSERT_NE(header, std::wstring::npos) << Narrow(screen);
-  EXPECT_LT(header, screen.find(message));
-  EXPECT_TRUE(console->IsWaiting());
-  (void)test;
-}
-
-class LaunchTest : public LauncherTest {
- protected:
-  void ExpectFailure(int number, const wchar_t* message) {
-    ExpectFailureReport(this, &console_, number, message);
-    EXPECT_EQ(Choose(L'x'), 3u);
-  }
-};
+using LaunchTest = LauncherTest;
 
 TEST_F(LaunchTest, FirstLaunchCopiesThePayloadAndStartsDosBoxInThePackage) {
   StartLauncher();
@@ -135,7 +115,7 @@ TEST_F(LaunchTest, FailedCopyLeavesNoInstallationBehind) {
   ASSERT_NE(locked, INVALID_HANDLE_VALUE);
   StartLauncher();
   console_.Char(L'1');
-  ExpectFailureReport(this, &console_, 15, L"System command XCOPY not executed.");
+  ExpectReportShown(15, L"System command XCOPY not executed.");
   // Cleaned up before the report is shown.
   EXPECT_FALSE(Exists(kInstall));
   EXPECT_EQ(Choose(L'x'), 3u);

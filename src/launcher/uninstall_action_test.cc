@@ -41,14 +41,6 @@ class UninstallTest : public LauncherTest {
       EXPECT_EQ(Narrow(shown[i]), Narrow(rows[i]));
   }
 
-  void ExpectFailure(int number, const wchar_t* message) {
-    ASSERT_TRUE(console_.WaitForText(message)) << Narrow(console_.Screen());
-    EXPECT_NE(console_.Screen().find(MainHeader(number)), std::wstring::npos)
-        << Narrow(console_.Screen());
-    EXPECT_TRUE(console_.IsWaiting());
-    EXPECT_EQ(Choose(L'x'), 3u);
-  }
-
   std::vector<Bystander> bystanders_;
 };
 
