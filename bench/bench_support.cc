@@ -1,0 +1,79 @@
+#include "bench_support.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string_view>
+
+double NowMs() {
+  static const double ticks_per_ms = [] {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(frequency.QuadPart) / 1000.0;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) / ticks_per_ms;
+}
+
+ScreenWatch::ScreenWatch() {
+  output_ = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  CONSOLE_SCREEN_BUFFER_INFO info = {};
+  GetConsoleScreenBufferInfo(output_, &info);
+  cells_.resize(static_cast<size_t>(info.dwSize.X) * static_cast<size_t>(info.dwSize.Y));
+}
+
+ScreenWatch::~ScreenWatch() {
+  CloseHandle(output_);
+}
+
+bool ScreenWatch::Shows(const std::wstring& text) {
+  DWORD read = 0;
+  if (cells_.empty() ||
+      !ReadConsoleOutputCharacterW(output_, cells_.data(), static_cast<DWORD>(cells_.size()),
+                                   {0, 0}, &read)) {
+    return false;
+  }
+  return std::wstring_view(cells_.data(), read).find(text) != std::wstring_view::npos;
+}
+
+double ScreenWatch::WaitFor(const std::wstring& text, DWORD pause_ms, DWORD timeout_ms) {
+  double start = NowMs();
+  for (;;) {
+    if (Shows(text))
+      return NowMs();
+    if (NowMs() - start > timeout_ms)
+      return -1;
+    if (pause_ms > 0)
+      Sleep(pause_ms);
+  }
+}
+
+Summary Summarize(std::vector<double> samples) {
+  Summary summary;
+  summary.runs = samples.size();
+  if (samples.empty())
+    return summary;
+  std::sort(samples.begin(), samples.end());
+  size_t middle = samples.size() / 2;
+  summary.median =
+      samples.size() % 2 == 1 ? samples[middle] : (samples[middle - 1] + samples[middle]) / 2;
+  summary.min = samples.front();
+  summary.max = samples.back();
+  return summary;
+}
+
+std::string FormatSummary(const Summary& summary, int width) {
+  char line[128];
+  std::snprintf(line, sizeof line, "%*.1f %*.1f %*.1f", width, summary.median, width, summary.min,
+                width, summary.max);
+  return line;
+}
+
+std::string FormatRatio(double numerator, double denominator) {
+  if (denominator <= 0)
+    return "n/a";
+  char ratio[32];
+  std::snprintf(ratio, sizeof ratio, "%.2f", numerator / denominator);
+  return ratio;
+}
