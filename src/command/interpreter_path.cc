@@ -73,8 +73,7 @@ int environment_value(const wchar_t* name, wchar_t* value, std::size_t capacity)
 int try_directory(const wchar_t* directory, std::size_t length, wchar_t* found) {
   wchar_t candidate[max_path_units];
   if (length == 0) {
-    DWORD used = GetCurrentDirectoryW(max_path_units, candidate);
-    if (used == 0 || used >= max_path_units)
+    if (!bounded_current_directory(candidate))
       return -1;
   } else if (!copy_path(candidate, directory, length)) {
     return -1;
@@ -155,6 +154,11 @@ bool complete_extension(wchar_t* path) {
 }
 
 }  // namespace
+
+bool bounded_current_directory(wchar_t* directory) {
+  DWORD length = GetCurrentDirectoryW(max_path_units, directory);
+  return length != 0 && length < max_path_units;
+}
 
 bool find_interpreter(wchar_t* found) {
   int comspec = environment_value(L"COMSPEC", found, max_path_units);

@@ -17,4 +17,8 @@ constexpr std::size_t max_path_units = 260;
 // it is, and whether that starts it is the system's matter (Wine refuses).
 bool find_interpreter(wchar_t* found);
 
+// Fills |directory| (max_path_units long) with the current directory. Returns
+// false when it is longer than the bound.
+bool bounded_current_directory(wchar_t* directory);
+
 #endif  // QUELLMAR_COMMAND_INTERPRETER_PATH_H_

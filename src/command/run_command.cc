@@ -44,8 +44,7 @@ int run_command(const wchar_t* command) {
   // path here; Wine corrupts its own heap when it starts a process from a
   // longer one.
   wchar_t directory[max_path_units];
-  DWORD directory_length = GetCurrentDirectoryW(max_path_units, directory);
-  if (directory_length == 0 || directory_length >= max_path_units)
+  if (!bounded_current_directory(directory))
     return -1;
 
   wchar_t* command_line = build_command_line(interpreter, command);

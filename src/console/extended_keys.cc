@@ -142,7 +142,3 @@ KeyCode extended_key_code(unsigned virtual_key, unsigned long control_key_state)
   }
   return {KeyCode::none, 0};
 }
-
-int extended_key_count() {
-  return static_cast<int>(sizeof key_rows / sizeof key_rows[0]);
-}

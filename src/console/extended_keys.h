@@ -21,7 +21,4 @@ struct KeyCode {
 // count.
 KeyCode extended_key_code(unsigned virtual_key, unsigned long control_key_state);
 
-// The number of keys the table knows.
-int extended_key_count();
-
 #endif  // QUELLMAR_CONSOLE_EXTENDED_KEYS_H_

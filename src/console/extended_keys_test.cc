@@ -54,7 +54,6 @@ TEST(ExtendedKeyCodeTest, KeysBeyondAByteHaveNoCode) {
 
 // Each of the 89 keys is found, and each has a row of its own.
 TEST(ExtendedKeyCodeTest, EightyNineDistinctKeys) {
-  EXPECT_EQ(89, extended_key_count());
   int keys_with_a_code = 0;
   for (unsigned key = 0; key < 0x100; ++key) {
     if (HasAnyCode(key))
