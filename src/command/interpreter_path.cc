@@ -106,24 +106,24 @@ bool search_path(wchar_t* found) {
   wchar_t* path = static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, path_capacity * 2));
   if (path == nullptr)
     return false;
-  bool ok = environment_value(L"PATH", path, path_capacity) == 1;
-  for (wchar_t* element = path; ok;) {
-    wchar_t* end = element;
-    wchar_t* kept = element;
-    while (*end != L'\0' && *end != L';') {
-      if (*end != L'"')
-        *kept++ = *end;
-      ++end;
+  bool ok = false;
+  if (environment_value(L"PATH", path, path_capacity) == 1) {
+    for (wchar_t* element = path;;) {
+      wchar_t* end = element;
+      wchar_t* kept = element;
+      while (*end != L'\0' && *end != L';') {
+        if (*end != L'"')
+          *kept++ = *end;
+        ++end;
+      }
+      bool last = *end == L'\0';
+      // An element too long to hold the interpreter within the bound cannot
+      // hold it at all; a later element still may.
+      ok = try_directory(element, static_cast<std::size_t>(kept - element), found) == 1;
+      if (ok || last)
+        break;
+      element = end + 1;
     }
-    bool last = *end == L'\0';
-    result = try_directory(element, static_cast<std::size_t>(kept - element), found);
-    if (result != 0) {
-      ok = result == 1;
-      break;
-    }
-    if (last)
-      ok = false;
-    element = end + 1;
   }
   HeapFree(GetProcessHeap(), 0, path);
   return ok;

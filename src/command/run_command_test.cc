@@ -497,6 +497,13 @@ TEST_F(RunCommandTest, PathElementAtTheLimit) {
   ExpectNothingRun();
   SearchOnly(L"\"" + far_too_long.substr(0, far_too_long.size() - 8) + L"\"");
   ExpectNothingRun();
+
+  // An element too long for the bound is passed over; the search goes on.
+  PlaceShell(L"C:\\rc\\a\\CMD.EXE");
+  SearchOnly(too_long.substr(0, too_long.size() - 8) + L";C:\\rc\\a");
+  ExpectRunBy(L"C:\\rc\\a\\CMD.EXE");
+  SearchOnly(L"\"" + far_too_long.substr(0, far_too_long.size() - 8) + L"\";;C:\\rc\\a");
+  ExpectRunBy(L"C:\\rc\\a\\CMD.EXE");
 }
 
 TEST_F(RunCommandTest, CurrentDirectoryPastTheLimit) {

@@ -72,7 +72,7 @@ ErrorCode enable_unicode_terminal() {
 
   DWORD last_error = GetLastError();
   report(L"\r\n# Error No. %d in function 'enable_unicode_terminal( )' with last_error = %u:\r\n",
-         -rc, last_error);
+         -rc, static_cast<unsigned>(last_error));
   report(setup_error_text(rc));
   read_key();
   return rc;

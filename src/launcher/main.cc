@@ -50,7 +50,8 @@ ErrorCode invalid_choice() {
 // Shows a failure until the user has read it: header, message, one key.
 void report_failure(ErrorCode rc) {
   DWORD last_error = GetLastError();
-  report(L"\r\n# Error No. %d in function main( ) with last_error = %u:\r\n", -rc, last_error);
+  report(L"\r\n# Error No. %d in function main( ) with last_error = %u:\r\n", -rc,
+         static_cast<unsigned>(last_error));
   const wchar_t* message = main_error_text(rc);
   if (message != nullptr) {
     write_console_text(message, lstrlenW(message));
