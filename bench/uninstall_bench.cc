@@ -13,6 +13,7 @@
 #include "bench_support.h"
 #include "console_session.h"
 #include "launcher_fixture.h"
+#include "test_drive.h"
 #include "test_files.h"
 
 namespace {
@@ -165,6 +166,9 @@ bool TimeSeries(ConsoleSession& console, ScreenWatch& screen, int runs, Series* 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // It installs, removes and fills drive C:.
+  if (!on_disposable_test_drive())
+    return 2;
   int runs = argc > 1 ? std::atoi(argv[1]) : 5;
   int folders = argc > 2 ? std::atoi(argv[2]) : 200;
   int files_per_folder = argc > 3 ? std::atoi(argv[3]) : 100;

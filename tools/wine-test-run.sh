@@ -8,6 +8,7 @@
 # file, which is printed when it ends: the terminal carries the console's
 # screen, not the test's report.
 set -u
+source "$(dirname "$0")/wine-prefix.sh"
 
 loader=$1
 shift
@@ -15,28 +16,22 @@ program=$1
 shift
 
 root=${QUELLMAR_WINE_ROOT:-$PWD/wine}
-pristine=$root/pristine-$(basename "$loader")
 mkdir -p "$root"
-
-# One pristine prefix per build tree, made once; later runs copy it.
-(
-  flock 9
-  if [ ! -f "$pristine/.complete" ]; then
-    rm -rf "$pristine"
-    WINEPREFIX=$pristine WINEDEBUG=-all "$loader" wineboot -i </dev/null >/dev/null 2>&1
-    WINEPREFIX=$pristine "${loader%/*}/wineserver" -w </dev/null >/dev/null 2>&1
-    touch "$pristine/.complete"
-  fi
-) 9>"$root/pristine.lock"
-
 run=$(mktemp -d "$root/run.XXXXXX")
 prefix=$run/prefix
-cp -a "$pristine" "$prefix"
+wine_fresh_prefix "$loader" "$root" "$prefix"
 export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all}
 
-# A wineserver keeps the pipes it inherits open, and CTest would wait for it
-# forever: start it with its standard streams on /dev/null.
-"${loader%/*}/wineserver" -p </dev/null >/dev/null 2>&1
+# The test programs delete and rewrite files on C:, and do so only where they
+# find this marker (testing/test_drive.cc): on a drive made for them here.
+echo "A disposable Wine prefix made by tools/wine-test-run.sh for one test run." \
+  >"$prefix/drive_c/quellmar-test-drive"
+
+# A network share for the tests: \\quellmar-server\share is C:\share.
+mkdir -p "$prefix/drive_c/share" "$prefix/dosdevices/unc/quellmar-server"
+ln -s "$prefix/drive_c/share" "$prefix/dosdevices/unc/quellmar-server/share"
+
+wine_start_server "$loader"
 
 # The terminal's input must stay open while the program runs, and must carry
 # no keys: a FIFO opened for reading and writing never ends and stays empty.
@@ -48,8 +43,7 @@ COLUMNS=80 LINES=50 script -qefc "stty cols 80 rows 50; $command >$(printf '%q' 
 status=$?
 exec 3<&-
 
-"${loader%/*}/wineserver" -k </dev/null >/dev/null 2>&1
-"${loader%/*}/wineserver" -w </dev/null >/dev/null 2>&1
+wine_stop_server "$loader"
 cat "$run/output"
 if [ "$status" -eq 0 ] || [ -z "${QUELLMAR_KEEP_FAILED_PREFIX:-}" ]; then
   rm -rf "$run"
