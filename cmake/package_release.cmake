@@ -43,8 +43,13 @@ if(QUELLMAR_ZIP AND QUELLMAR_TOUCH)
     message(FATAL_ERROR "cannot set the time stamps of the packaged files")
   endif()
   foreach(package IN LISTS CPACK_PACKAGE_FILES)
+    if(NOT package MATCHES "[.]zip$")
+      message(WARNING "${package} is no zip: left as CPack made it")
+      continue()
+    endif()
     file(REMOVE ${package})
-    execute_process(COMMAND ${CMAKE_COMMAND} -E env TZ=UTC0
+    # ZIP and ZIPOPT would add options of the builder's own.
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=ZIP --unset=ZIPOPT TZ=UTC0
                             ${QUELLMAR_ZIP} -X -D -9 -q ${package} ${entries}
                     WORKING_DIRECTORY ${staged} RESULT_VARIABLE failed)
     if(failed)

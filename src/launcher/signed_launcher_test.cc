@@ -7,7 +7,8 @@
 namespace {
 
 // Where signing_test leaves the executable it unpacked from the signed zip.
-const std::wstring kSigned = BuildDirectory() + L"\\signing-check\\QuellmarLaunch.exe";
+const std::wstring kSigned =
+    BuildDirectory() + L"\\" + QUELLMAR_SIGNING_CHECK + L"\\QuellmarLaunch.exe";
 
 TEST_F(LauncherTest, SignedExecutableShowsTheSameMenuAndExitsOnThree) {
   ASSERT_TRUE(Exists(kSigned)) << Narrow(kSigned) << " is missing: signing_test makes it";
