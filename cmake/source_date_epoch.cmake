@@ -12,7 +12,7 @@ if(DEFINED ENV{SOURCE_DATE_EPOCH})
   set(quellmar_epoch_origin "SOURCE_DATE_EPOCH")
 else()
   set(QUELLMAR_SOURCE_DATE_EPOCH 315532800) # 1980-01-01 UTC
-  set(quellmar_epoch_origin "no git history, no SOURCE_DATE_EPOCH: 1980-01-01")
+  set(quellmar_epoch_origin "no commit time from git, no SOURCE_DATE_EPOCH: 1980-01-01")
   find_package(Git QUIET)
   if(GIT_FOUND)
     execute_process(COMMAND ${GIT_EXECUTABLE} rev-parse --show-toplevel
