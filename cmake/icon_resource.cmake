@@ -43,7 +43,14 @@ function(_quellmar_icon_words bytes out)
 endfunction()
 
 function(quellmar_icon_resource drawing variable)
-  file(STRINGS ${drawing} lines)
+  # Line by line, empty ones too, so that messages name the right line. The
+  # characters that would cut or join CMake list items can only be in
+  # comments: letters name the colours.
+  file(READ ${drawing} text)
+  string(REGEX REPLACE "[][;]" "_" text "${text}")
+  # A checkout on Windows may end lines with CR LF.
+  string(REPLACE "\r" "" text "${text}")
+  string(REPLACE "\n" ";" lines "${text}")
   set(letters "")
   set(colours "")
   set(sizes "")
@@ -54,7 +61,7 @@ function(quellmar_icon_resource drawing variable)
     math(EXPR line_number "${line_number} + 1")
     if(line MATCHES "^#" OR line STREQUAL "")
       continue()
-    elseif(line MATCHES "^colour ([^. ]) ([0-9a-fA-F][0-9a-fA-F])([0-9a-fA-F][0-9a-fA-F])([0-9a-fA-F][0-9a-fA-F])$")
+    elseif(line MATCHES "^colour ([A-Za-z0-9]) ([0-9a-fA-F][0-9a-fA-F])([0-9a-fA-F][0-9a-fA-F])([0-9a-fA-F][0-9a-fA-F])$")
       list(APPEND letters ${CMAKE_MATCH_1})
       # Palette entries are blue, green, red, reserved.
       list(APPEND colours "0x${CMAKE_MATCH_4};0x${CMAKE_MATCH_3};0x${CMAKE_MATCH_2};0")
