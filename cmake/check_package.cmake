@@ -1,6 +1,7 @@
-# Builds the zip with CPack and checks that it unpacks to exactly the built
-# executable and the user guide. BUILD is the build tree, EXE the built
-# executable, ZIP the expected package file name.
+# Builds the zip with CPack and checks that it unpacks to exactly the
+# executable to ship and the user guide, and that SHA256SUMS names both. BUILD
+# is the build tree, EXE the executable to ship (the built one, or its signed
+# copy), ZIP the expected package file name.
 set(work ${BUILD}/package-check)
 file(REMOVE_RECURSE ${work})
 file(MAKE_DIRECTORY ${work}/unpacked)
@@ -22,8 +23,22 @@ endif()
 file(SHA256 ${EXE} built)
 file(SHA256 ${work}/unpacked/QuellmarLaunch.exe packed)
 if(NOT built STREQUAL packed)
-  message(FATAL_ERROR "the packed QuellmarLaunch.exe is not the built and tested one")
+  message(FATAL_ERROR "the packed QuellmarLaunch.exe is not ${EXE}")
 endif()
+# SHA256SUMS beside the zip, in sha256sum's format: the zip, and the
+# executable under the name it has when the zip is unpacked into a folder named
+# after it.
+string(REGEX REPLACE "[.]zip$" "" folder "${ZIP}")
+file(SHA256 ${work}/${ZIP} zip_hash)
+set(expected "${zip_hash}  ${ZIP}\n${packed}  ${folder}/QuellmarLaunch.exe\n")
+if(NOT EXISTS ${work}/SHA256SUMS)
+  message(FATAL_ERROR "no SHA256SUMS beside ${ZIP}")
+endif()
+file(READ ${work}/SHA256SUMS sums)
+if(NOT sums STREQUAL expected)
+  message(FATAL_ERROR "SHA256SUMS holds:\n${sums}\ninstead of:\n${expected}")
+endif()
+
 # Windows line ends, so that every editor shows the lines.
 file(READ ${work}/unpacked/USER-GUIDE.txt guide_hex HEX)
 string(REGEX REPLACE "0d0a" "" bare "${guide_hex}")
@@ -39,4 +54,4 @@ endforeach()
 if(NOT guide MATCHES "\n  4-7 ")
   message(FATAL_ERROR "the user guide does not explain errors 4 to 7")
 endif()
-message(STATUS "${ZIP}: QuellmarLaunch.exe and USER-GUIDE.txt")
+message(STATUS "${ZIP}: QuellmarLaunch.exe and USER-GUIDE.txt; SHA256SUMS names it and the executable")

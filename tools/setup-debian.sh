@@ -9,6 +9,7 @@ packages=(
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   googletest
   wine wine64 wine32:i386
+  zip osslsigncode openssl
 )
 
 missing=()
