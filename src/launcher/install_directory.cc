@@ -10,6 +10,25 @@ namespace {
 // the "\\?\" form, which allows the system's full path length.
 constexpr std::size_t tree_path_units = 32768;
 
+// The payload's own subdirectories, deepest first; the delete command removes
+// files only.
+constexpr const wchar_t* known_subdirectories[] = {
+    L"C:\\Quellmar\\Quellmar.tmp\\4", L"C:\\Quellmar\\Quellmar.tmp\\3",
+    L"C:\\Quellmar\\Quellmar.tmp\\2", L"C:\\Quellmar\\Quellmar.tmp\\1",
+    L"C:\\Quellmar\\Quellmar.tmp",    L"C:\\Quellmar\\_listing",
+    L"C:\\Quellmar\\document",        L"C:\\Quellmar\\QBASIC",
+};
+
+// A scanner, the indexer or Explorer often holds a folder or file for a moment
+// after it changed, and a deleted file stays pending until that handle closes.
+constexpr DWORD removal_patience_ms = 2000;
+constexpr DWORD removal_pause_ms = 100;
+
+bool is_passing_obstacle(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+         error == ERROR_DIR_NOT_EMPTY;
+}
+
 bool is_dot_entry(const wchar_t* name) {
   return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
@@ -64,6 +83,20 @@ InstallState probe_install_directory() {
   FindClose(probe);
   return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? InstallState::directory
                                                              : InstallState::file;
+}
+
+bool remove_install_directory() {
+  for (DWORD waited = 0;; waited += removal_pause_ms) {
+    for (const wchar_t* subdirectory : known_subdirectories)
+      RemoveDirectoryW(subdirectory);
+    if (RemoveDirectoryW(L"c:\\Quellmar"))
+      return true;
+    // An unknown subdirectory or a file held for good stays; then the last
+    // failure is what the report shows.
+    if (!is_passing_obstacle(GetLastError()) || waited >= removal_patience_ms)
+      return false;
+    Sleep(removal_pause_ms);
+  }
 }
 
 bool remove_directory_tree(const wchar_t* directory) {

@@ -10,6 +10,13 @@ enum class InstallState { absent, directory, file };
 // Looks for the installation directory's entry itself, without a wildcard.
 InstallState probe_install_directory();
 
+// Removes the installation directory's known subdirectories, deepest first,
+// then the directory itself, once the delete command has emptied them. A
+// folder held open for a moment (a virus scanner, the search indexer) is
+// waited for, about two seconds in all. Returns false, with the last failure's
+// last-error value, when the directory stays.
+bool remove_install_directory();
+
 // Deletes |directory| with everything below it. A junction or other reparse
 // point inside is removed as a link; what it points to is never entered.
 // Read-only files are deleted too. Returns true when |directory| is gone.

@@ -9,15 +9,6 @@
 
 namespace {
 
-// The payload's own subdirectories, deepest first; the delete command removes
-// files only.
-constexpr const wchar_t* known_subdirectories[] = {
-    L"C:\\Quellmar\\Quellmar.tmp\\4", L"C:\\Quellmar\\Quellmar.tmp\\3",
-    L"C:\\Quellmar\\Quellmar.tmp\\2", L"C:\\Quellmar\\Quellmar.tmp\\1",
-    L"C:\\Quellmar\\Quellmar.tmp",    L"C:\\Quellmar\\_listing",
-    L"C:\\Quellmar\\document",        L"C:\\Quellmar\\QBASIC",
-};
-
 ErrorCode tell_not_installed() {
   SetLastError(0);
   if (run_command(L"cls") != 0)
@@ -49,9 +40,7 @@ ErrorCode uninstall_action() {
   // from being removed.
   if (run_command(L"del /f /s /q /a C:\\Quellmar\\*") != 0)
     return del_not_executed;
-  for (const wchar_t* subdirectory : known_subdirectories)
-    RemoveDirectoryW(subdirectory);
-  if (!RemoveDirectoryW(L"c:\\Quellmar"))
+  if (!remove_install_directory())
     return directory_not_removed;
   // Older systems' way of removing a tree; elsewhere the interpreter's
   // complaint is cleared at once by the next command.

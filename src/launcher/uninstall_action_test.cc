@@ -121,6 +121,53 @@ TEST_F(UninstallTest, FailingClsIsReportedWithTwelveInBothCases) {
   EXPECT_EQ(console_.Screen().find(kSuccess), std::wstring::npos);
 }
 
+// A handle on a folder without FILE_SHARE_DELETE, as a virus scanner or the
+// indexer holds one: the folder cannot be removed until the handle closes.
+HANDLE HoldFolder(const std::wstring& path) {
+  return CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// True once the delete command has run: no file is left, only folders.
+bool OnlyFoldersLeft(const std::wstring& root) {
+  for (const std::wstring& entry : ListTree(root)) {
+    if (entry.back() != L'\\')
+      return false;
+  }
+  return true;
+}
+
+TEST_F(UninstallTest, FolderHeldForAMomentIsRemovedOnceLetGo) {
+  Install();
+  HANDLE held = HoldFolder(std::wstring(kInstall) + L"\\document");
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  StartLauncher();
+  console_.Char(L'2');
+  for (DWORD waited = 0; !OnlyFoldersLeft(kInstall) && waited < kPatience; waited += 20)
+    Sleep(20);
+  ASSERT_TRUE(OnlyFoldersLeft(kInstall));
+  // Let go after the launcher's first attempt to remove the folder, as a
+  // scanner does once it has looked.
+  Sleep(500);
+  CloseHandle(held);
+  ExpectScreen(kSuccessScreen);
+  EXPECT_FALSE(Exists(kInstall));
+  EXPECT_EQ(Choose(L'x'), 0u);
+}
+
+TEST_F(UninstallTest, FolderHeldForGoodIsReportedWithTwo) {
+  Install();
+  HANDLE held = HoldFolder(std::wstring(kInstall) + L"\\document");
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  StartLauncher();
+  console_.Char(L'2');
+  ExpectFailure(2, L"Directory not removed.");
+  EXPECT_EQ(ShownLastError(), ERROR_DIR_NOT_EMPTY);
+  EXPECT_TRUE(IsDirectory(std::wstring(kInstall) + L"\\document"));
+  EXPECT_TRUE(OnlyFoldersLeft(kInstall));
+  CloseHandle(held);
+}
+
 TEST_F(UninstallTest, PlainFileInPlaceOfTheInstallationIsLeftAlone) {
   ASSERT_TRUE(WriteBytes(kInstall, "a user's own file"));
   StartLauncher();
