@@ -2,11 +2,7 @@
 #ifndef QUELLMAR_COMMAND_INTERPRETER_PATH_H_
 #define QUELLMAR_COMMAND_INTERPRETER_PATH_H_
 
-#include <cstddef>
-
-// The bound of every path the runner handles: 259 characters and the
-// terminator. A longer path makes the runner fail instead of overflowing.
-constexpr std::size_t max_path_units = 260;
+#include "path_bound.h"
 
 // Fills |found| (max_path_units long) with the interpreter to start: "COMSPEC" unchanged when it is
 // set, otherwise the first "CMD.EXE" in the current directory or along

@@ -17,9 +17,4 @@ InstallState probe_install_directory();
 // last-error value, when the directory stays.
 bool remove_install_directory();
 
-// Deletes |directory| with everything below it. A junction or other reparse
-// point inside is removed as a link; what it points to is never entered.
-// Read-only files are deleted too. Returns true when |directory| is gone.
-bool remove_directory_tree(const wchar_t* directory);
-
 #endif  // QUELLMAR_LAUNCHER_INSTALL_DIRECTORY_H_
