@@ -66,12 +66,24 @@ bool ConsoleSession::Start(const std::wstring& command_line, const StartOptions&
   }
   std::vector<wchar_t> line(command_line.begin(), command_line.end());
   line.push_back(L'\0');
-  PROCESS_INFORMATION info = {};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                      options.directory.empty() ? nullptr : options.directory.c_str(), &startup,
-                      &info)) {
-    return false;
+  // Wine's CreateProcessW cannot start a child in a network folder, but a
+  // child inherits one: the test enters it for the moment of the start.
+  const bool network = options.directory.compare(0, 2, L"\\\\") == 0;
+  const wchar_t* directory = options.directory.empty() ? nullptr : options.directory.c_str();
+  wchar_t saved[MAX_PATH] = L"";
+  if (network) {
+    GetCurrentDirectoryW(MAX_PATH, saved);
+    if (!SetCurrentDirectoryW(directory))
+      return false;
+    directory = nullptr;
   }
+  PROCESS_INFORMATION info = {};
+  BOOL created = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, directory,
+                                &startup, &info);
+  if (network)
+    SetCurrentDirectoryW(saved);
+  if (!created)
+    return false;
   CloseHandle(info.hThread);
   process_ = info.hProcess;
   return true;

@@ -1,8 +1,14 @@
 // A stand-in command interpreter for tests, named by COMSPEC. It appends its
 // whole command line to the file that FAKE_SHELL_LOG names (UTF-8, one line a
-// call). When FAKE_SHELL_FAIL is set and the command after "/c " contains it,
-// it exits with FAKE_SHELL_STATUS (default 1) without running anything; any
-// other command runs through Wine's real cmd.exe and yields its status.
+// call), and the directory the command runs in to FAKE_SHELL_WHERE_LOG. When
+// FAKE_SHELL_FAIL is set and the command after "/c " contains it, it runs
+// FAKE_SHELL_INSTEAD through Wine's real cmd.exe when that is set, or nothing,
+// and exits with FAKE_SHELL_STATUS (default 1); any other command runs through
+// the real cmd.exe and yields its status.
+//
+// Like the real cmd.exe on Windows, and unlike Wine's, it cannot work in a
+// network folder: started in one, it warns and runs the command in the
+// Windows folder instead.
 #include <windows.h>
 
 #include <cstdlib>
@@ -16,8 +22,8 @@ std::wstring Variable(const wchar_t* name) {
   return std::wstring(value, length < 32767 ? length : 0);
 }
 
-void Log(const std::wstring& line) {
-  std::wstring path = Variable(L"FAKE_SHELL_LOG");
+void Log(const wchar_t* variable, const std::wstring& line) {
+  std::wstring path = Variable(variable);
   if (path.empty())
     return;
   HANDLE log = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -35,28 +41,37 @@ void Log(const std::wstring& line) {
   CloseHandle(log);
 }
 
-}  // namespace
+// Where the real cmd.exe runs a command: its current directory, or the
+// Windows folder when that is a network path.
+std::wstring WorkingDirectory() {
+  wchar_t directory[32768];
+  DWORD length = GetCurrentDirectoryW(32768, directory);
+  std::wstring current(directory, length < 32768 ? length : 0);
+  bool network =
+      current.size() > 2 && current[0] == L'\\' && current[1] == L'\\' &&
+      !(current.size() > 5 && (current[2] == L'?' || current[2] == L'.') && current[5] == L':');
+  if (!network)
+    return current;
+  std::wstring warning = L"'" + current +
+                         L"'\r\nCMD.EXE was started with the above path as the current "
+                         L"directory.\r\nUNC paths are not supported.  Defaulting to Windows "
+                         L"directory.\r\n";
+  DWORD written = 0;
+  WriteConsoleW(GetStdHandle(STD_ERROR_HANDLE), warning.c_str(), static_cast<DWORD>(warning.size()),
+                &written, nullptr);
+  GetWindowsDirectoryW(directory, MAX_PATH);
+  return directory;
+}
 
-int main() {
-  std::wstring line = GetCommandLineW();
-  Log(line);
-  size_t switch_at = line.find(L" /c ");
-  std::wstring command = switch_at == std::wstring::npos ? L"" : line.substr(switch_at + 4);
-
-  std::wstring fail = Variable(L"FAKE_SHELL_FAIL");
-  if (!fail.empty() && command.find(fail) != std::wstring::npos) {
-    std::wstring status = Variable(L"FAKE_SHELL_STATUS");
-    return status.empty() ? 1 : static_cast<int>(std::wcstoul(status.c_str(), nullptr, 10));
-  }
-
+int RunInCmd(const std::wstring& command, const std::wstring& directory) {
   wchar_t system[MAX_PATH];
   GetSystemDirectoryW(system, MAX_PATH);
   std::wstring cmd = std::wstring(system) + L"\\cmd.exe";
-  std::wstring real_line = L"cmd.exe /c " + command;
+  std::wstring line = L"cmd.exe /c " + command;
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(cmd.c_str(), &real_line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+  if (!CreateProcessW(cmd.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, directory.c_str(),
                       &startup, &process)) {
     return 9009;
   }
@@ -64,4 +79,25 @@ int main() {
   DWORD status = 0;
   GetExitCodeProcess(process.hProcess, &status);
   return static_cast<int>(status);
+}
+
+}  // namespace
+
+int main() {
+  std::wstring line = GetCommandLineW();
+  Log(L"FAKE_SHELL_LOG", line);
+  size_t switch_at = line.find(L" /c ");
+  std::wstring command = switch_at == std::wstring::npos ? L"" : line.substr(switch_at + 4);
+  std::wstring directory = WorkingDirectory();
+  Log(L"FAKE_SHELL_WHERE_LOG", directory);
+
+  std::wstring fail = Variable(L"FAKE_SHELL_FAIL");
+  if (!fail.empty() && command.find(fail) != std::wstring::npos) {
+    std::wstring instead = Variable(L"FAKE_SHELL_INSTEAD");
+    if (!instead.empty())
+      RunInCmd(instead, directory);
+    std::wstring status = Variable(L"FAKE_SHELL_STATUS");
+    return status.empty() ? 1 : static_cast<int>(std::wcstoul(status.c_str(), nullptr, 10));
+  }
+  return RunInCmd(command, directory);
 }

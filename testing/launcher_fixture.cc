@@ -18,22 +18,28 @@ const std::vector<PayloadFile> kPayload = {
     {L"Quellmar.tmp\\4\\d.tmp", "4", 0},
 };
 
+void LauncherTest::MakePackage(const std::wstring& directory) {
+  const std::wstring package = LongPath(directory);
+  for (const PayloadFile& file : kPayload) {
+    ASSERT_TRUE(WriteBytes(package + L"\\Quellmar\\" + file.path, file.bytes, file.attributes));
+  }
+  ASSERT_TRUE(CopyFileW(BuiltProgram(L"dosbox_standin.exe").c_str(),
+                        (package + L"\\dosboxportable.exe").c_str(), FALSE));
+}
+
 void LauncherTest::SetUp() {
-  RemoveTree(kInstall);
+  // Long paths, since a test may have left an installation deeper than 259.
+  RemoveTree(LongPath(kInstall));
   RemoveTree(kPackage);
   RemoveTree(kStandinLog);
   RemoveTree(kShellLog);
-  for (const PayloadFile& file : kPayload) {
-    ASSERT_TRUE(WriteBytes(std::wstring(kPackage) + L"\\Quellmar\\" + file.path, file.bytes,
-                           file.attributes));
-  }
-  ASSERT_TRUE(CopyFileW(BuiltProgram(L"dosbox_standin.exe").c_str(),
-                        (std::wstring(kPackage) + L"\\dosboxportable.exe").c_str(), FALSE));
+  RemoveTree(kShellWhereLog);
+  MakePackage(kPackage);
   environment_.Set(L"DOSBOX_STANDIN_LOG", kStandinLog);
 }
 
 void LauncherTest::TearDown() {
-  RemoveTree(kInstall);
+  RemoveTree(LongPath(kInstall));
 }
 
 void LauncherTest::StartLauncher(const StartOptions& options) {
@@ -57,22 +63,37 @@ DWORD LauncherTest::Choose(wchar_t key) {
   return ExitStatus();
 }
 
-void LauncherTest::FakeShell(const wchar_t* failing, const wchar_t* status) {
+void LauncherTest::FakeShell(const wchar_t* failing, const wchar_t* status,
+                             const wchar_t* instead) {
   environment_.Set(L"COMSPEC", BuiltProgram(L"fake_shell.exe").c_str());
   environment_.Set(L"FAKE_SHELL_LOG", kShellLog);
+  environment_.Set(L"FAKE_SHELL_WHERE_LOG", kShellWhereLog);
   environment_.Set(L"FAKE_SHELL_FAIL", failing);
   environment_.Set(L"FAKE_SHELL_STATUS", status);
+  environment_.Set(L"FAKE_SHELL_INSTEAD", instead);
 }
 
-std::vector<std::string> LauncherTest::ShellLog() {
+namespace {
+
+std::vector<std::string> LinesOf(const std::wstring& path) {
   std::vector<std::string> lines;
-  std::istringstream log(ReadBytes(kShellLog));
+  std::istringstream log(ReadBytes(path));
   for (std::string line; std::getline(log, line);) {
     if (!line.empty() && line.back() == '\r')
       line.pop_back();
     lines.push_back(line);
   }
   return lines;
+}
+
+}  // namespace
+
+std::vector<std::string> LauncherTest::ShellLog() {
+  return LinesOf(kShellLog);
+}
+
+std::vector<std::string> LauncherTest::ShellDirectories() {
+  return LinesOf(kShellWhereLog);
 }
 
 int LauncherTest::StandinRuns() {

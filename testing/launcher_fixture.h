@@ -15,6 +15,7 @@ constexpr wchar_t kInstall[] = L"C:\\Quellmar";
 constexpr wchar_t kPackage[] = L"C:\\package";
 constexpr wchar_t kStandinLog[] = L"C:\\standin.log";
 constexpr wchar_t kShellLog[] = L"C:\\shell.log";
+constexpr wchar_t kShellWhereLog[] = L"C:\\shell-where.log";
 
 // The last line of the menu, where the cursor waits behind one more blank;
 // the screen is read without trailing blanks.
@@ -36,6 +37,10 @@ class LauncherTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
+  // Lays out a package directory at |directory|, which may be deeper than 259
+  // characters: the payload folder and the DosBox stand-in.
+  static void MakePackage(const std::wstring& directory);
+
   // Starts the launcher in the package directory and waits for its prompt.
   void StartLauncher(const StartOptions& options = StartOptions());
   // Waits for the launcher to end and returns its exit status.
@@ -43,10 +48,14 @@ class LauncherTest : public ::testing::Test {
   // Presses |key| (a character) and waits for the launcher's exit status.
   DWORD Choose(wchar_t key);
   // Makes COMSPEC name the fake interpreter, failing the commands that
-  // contain |failing| with |status|, running the rest through cmd.exe.
-  void FakeShell(const wchar_t* failing, const wchar_t* status = L"1");
+  // contain |failing| with |status|, running the rest through cmd.exe. With
+  // |instead|, a failing command runs that through cmd.exe first.
+  void FakeShell(const wchar_t* failing, const wchar_t* status = L"1",
+                 const wchar_t* instead = nullptr);
   // The fake interpreter's log, one command line a line.
   std::vector<std::string> ShellLog();
+  // Where the fake interpreter ran each command, a directory a line.
+  std::vector<std::string> ShellDirectories();
   // How often the stand-in DosBox starter has run.
   int StandinRuns();
   // The header that main prints for |number|, the last-error value left open.

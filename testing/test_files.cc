@@ -13,6 +13,19 @@ std::wstring BuiltProgram(const std::wstring& name) {
   return BuildDirectory() + L"\\" + name;
 }
 
+std::wstring LongPath(const std::wstring& path) {
+  return L"\\\\?\\" + path;
+}
+
+std::wstring PathOfLength(const std::wstring& root, size_t length) {
+  std::wstring path = root;
+  while (path.size() + 1 + 50 < length)
+    path += L"\\" + std::wstring(50, L'd');
+  if (path.size() < length)
+    path += L"\\" + std::wstring(length - path.size() - 1, L'e');
+  return path;
+}
+
 bool Exists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -25,8 +38,10 @@ bool IsDirectory(const std::wstring& path) {
 bool MakeDirectories(const std::wstring& path) {
   if (IsDirectory(path))
     return true;
+  // The drive's root, "C:\" or "\\?\C:\", is there already.
+  size_t root = path.compare(0, 4, L"\\\\?\\") == 0 ? 7 : 3;
   size_t slash = path.find_last_of(L"\\/");
-  if (slash != std::wstring::npos && slash > 2 && !MakeDirectories(path.substr(0, slash))) {
+  if (slash != std::wstring::npos && slash >= root && !MakeDirectories(path.substr(0, slash))) {
     return false;
   }
   return CreateDirectoryW(path.c_str(), nullptr) || IsDirectory(path);

@@ -14,9 +14,15 @@ std::wstring BuildDirectory();
 // A built program beside the test, by file name.
 std::wstring BuiltProgram(const std::wstring& name);
 
+// |path| in the "\\?\" form, which the file functions take past 259
+// characters.
+std::wstring LongPath(const std::wstring& path);
+// A path of exactly |length| characters: |root|, then folders below it.
+std::wstring PathOfLength(const std::wstring& root, size_t length);
+
 bool Exists(const std::wstring& path);
 bool IsDirectory(const std::wstring& path);
-// Creates |path| and its missing parents.
+// Creates |path| and its missing parents; |path| may be in the "\\?\" form.
 bool MakeDirectories(const std::wstring& path);
 // Writes |bytes| to |path|, creating its folder. |attributes| are set after.
 bool WriteBytes(const std::wstring& path, const std::string& bytes, DWORD attributes = 0);

@@ -1,0 +1,97 @@
+// Where the launcher is started from: a network folder or a folder too deep
+// for the commands of a launch is refused before any command runs.
+#include <gtest/gtest.h>
+
+#include "launcher_fixture.h"
+
+namespace {
+
+// tools/wine-test-run.sh makes C:\share the network share \\quellmar-server\share.
+constexpr wchar_t kShared[] = L"C:\\share\\package";
+
+class PackageDirectoryTest : public LauncherTest {
+ protected:
+  void TearDown() override {
+    RemoveTree(LongPath(L"C:\\share\\package"));
+    RemoveTree(LongPath(L"C:\\deep"));
+    LauncherTest::TearDown();
+  }
+
+  // Starts the launcher in |directory|, presses "1" and expects the report
+  // of 1 with |last_error|; nothing may have run or been copied.
+  void ExpectRefused(const std::wstring& directory, DWORD last_error) {
+    SCOPED_TRACE(Narrow(directory));
+    StartOptions options;
+    options.directory = directory;
+    StartLauncher(options);
+    console_.Char(L'1');
+    ExpectReportShown(1, L"Current directory not set.");
+    EXPECT_EQ(ShownLastError(), static_cast<long long>(last_error));
+    EXPECT_EQ(Choose(L'x'), 3u);
+    EXPECT_FALSE(Exists(kInstall));
+    EXPECT_EQ(StandinRuns(), 0);
+    console_.Clear();
+  }
+};
+
+TEST_F(PackageDirectoryTest, NetworkFolderIsRefusedBeforeAnyCommandRuns) {
+  MakePackage(kShared);
+  // An interpreter that, like the real cmd.exe, runs commands from a network
+  // folder in the Windows folder instead: xcopy would copy that.
+  FakeShell(L"");
+  ExpectRefused(L"\\\\quellmar-server\\share\\package", ERROR_NOT_SUPPORTED);
+  ExpectRefused(L"\\\\?\\UNC\\quellmar-server\\share\\package", ERROR_NOT_SUPPORTED);
+  EXPECT_TRUE(ShellLog().empty());
+  EXPECT_TRUE(ShellDirectories().empty());
+
+  // Wine's own cmd.exe copies nothing there, says 0, and would leave an empty
+  // C:\Quellmar that later launches take for an installation.
+  environment_.Set(L"COMSPEC", nullptr);
+  ExpectRefused(L"\\\\quellmar-server\\share\\package", ERROR_NOT_SUPPORTED);
+
+  // An installation already there does not change it: DosBox's starter would
+  // be looked for in the Windows folder.
+  ASSERT_TRUE(MakeDirectories(kInstall));
+  StartOptions options;
+  options.directory = L"\\\\quellmar-server\\share\\package";
+  StartLauncher(options);
+  console_.Char(L'1');
+  ExpectFailure(1, L"Current directory not set.");
+  EXPECT_EQ(StandinRuns(), 0);
+}
+
+TEST_F(PackageDirectoryTest, FolderTooDeepForTheCommandsIsRefused) {
+  // "<package>\dosboxportable.exe" at 260 characters; the payload folder
+  // would still fit.
+  const std::wstring too_deep_for_dosbox = PathOfLength(L"C:\\deep\\a", 241);
+  // The payload folder itself at 259 characters.
+  const std::wstring too_deep_for_payload = PathOfLength(L"C:\\deep\\b", 250);
+  ASSERT_EQ(too_deep_for_payload.size() + 9, 259u);
+  for (const std::wstring& directory : {too_deep_for_dosbox, too_deep_for_payload}) {
+    MakePackage(directory);
+    ExpectRefused(directory, ERROR_FILENAME_EXCED_RANGE);
+  }
+}
+
+TEST_F(PackageDirectoryTest, FolderAtTheBoundLaunches) {
+  // "<package>\dosboxportable.exe" at exactly 259 characters.
+  const std::wstring deepest = PathOfLength(L"C:\\deep\\c", 240);
+  MakePackage(deepest);
+  StartOptions options;
+  options.directory = deepest;
+  StartLauncher(options);
+  EXPECT_EQ(Choose(L'1'), 0u) << Narrow(console_.Screen());
+  EXPECT_EQ(ListTree(kInstall), ListTree(LongPath(deepest + L"\\Quellmar")));
+  EXPECT_EQ(StandinRuns(), 1);
+}
+
+TEST_F(PackageDirectoryTest, MappedOrLocalDriveLetterIsNoNetworkFolder) {
+  // The "\\?\" form of a drive letter's folder is a local path too.
+  StartOptions options;
+  options.directory = LongPath(kPackage);
+  StartLauncher(options);
+  EXPECT_EQ(Choose(L'1'), 0u) << Narrow(console_.Screen());
+  EXPECT_EQ(ListTree(kInstall), ListTree(std::wstring(kPackage) + L"\\Quellmar"));
+}
+
+}  // namespace
