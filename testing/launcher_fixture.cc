@@ -30,7 +30,7 @@ void LauncherTest::MakePackage(const std::wstring& directory) {
 void LauncherTest::SetUp() {
   // Long paths, since a test may have left an installation deeper than 259.
   RemoveTree(LongPath(kInstall));
-  RemoveTree(kPackage);
+  RemoveTree(LongPath(kPackage));
   RemoveTree(kStandinLog);
   RemoveTree(kShellLog);
   RemoveTree(kShellWhereLog);

@@ -1,0 +1,115 @@
+// The first launch's copy is trusted only when complete, and undone when not:
+// the payload held against what reached C:\Quellmar.
+#include <gtest/gtest.h>
+
+#include "launcher_fixture.h"
+
+namespace {
+
+const std::wstring kPayloadFolder = std::wstring(kPackage) + L"\\Quellmar";
+constexpr wchar_t kXcopy[] = L"xcopy *.* C:\\Quellmar /e /h /i";
+
+class PayloadTreeTest : public LauncherTest {
+ protected:
+  void TearDown() override {
+    RemoveTree(L"C:\\strays");
+    LauncherTest::TearDown();
+  }
+
+  // Presses "1" and expects the report of 15, with |last_error| unless that
+  // is -1, and no C:\Quellmar left.
+  void ExpectCopyUndone(long long last_error = -1) {
+    StartLauncher();
+    console_.Char(L'1');
+    ExpectReportShown(15, L"System command XCOPY not executed.");
+    if (last_error != -1) {
+      EXPECT_EQ(ShownLastError(), last_error);
+    }
+    EXPECT_FALSE(Exists(kInstall));  // cleaned up before the report
+    EXPECT_EQ(Choose(L'x'), 3u);
+    EXPECT_EQ(StandinRuns(), 0);
+    console_.Clear();
+  }
+
+  bool Copied() {
+    for (const std::string& line : ShellLog()) {
+      if (line.find("/c xcopy") != std::string::npos)
+        return true;
+    }
+    return false;
+  }
+};
+
+TEST_F(PayloadTreeTest, PayloadPathTooLongForTheInstallationIsNotCopied) {
+  // A payload file whose path under C:\Quellmar has 260 characters: xcopy
+  // fails on it, or under Wine never ends.
+  const std::wstring too_long = PathOfLength(kInstall, 260).substr(12);
+  ASSERT_TRUE(WriteBytes(LongPath(kPayloadFolder + L"\\" + too_long), "deep"));
+  FakeShell(L"");  // every command runs, and is logged
+  ExpectCopyUndone(ERROR_FILENAME_EXCED_RANGE);
+  EXPECT_FALSE(Copied());
+
+  // At 259 characters it is copied like any other file.
+  RemoveTree(LongPath(kPayloadFolder + L"\\" + too_long.substr(0, too_long.find(L'\\'))));
+  const std::wstring longest = PathOfLength(kInstall, 259).substr(12);
+  ASSERT_TRUE(WriteBytes(LongPath(kPayloadFolder + L"\\" + longest), "deepest"));
+  StartLauncher();
+  EXPECT_EQ(Choose(L'1'), 0u) << Narrow(console_.Screen());
+  EXPECT_EQ(ReadBytes(LongPath(std::wstring(kInstall) + L"\\" + longest)), "deepest");
+  EXPECT_EQ(ListTree(LongPath(kInstall)), ListTree(LongPath(kPayloadFolder)));
+  EXPECT_EQ(StandinRuns(), 1);
+}
+
+TEST_F(PayloadTreeTest, CopyThatSaysZeroButIsIncompleteIsUndone) {
+  // What a copy command may leave while it still ends with 0: Wine's xcopy
+  // after "Disk full." in a subfolder, a copy stopped part-way.
+  ASSERT_TRUE(MakeDirectories(kPayloadFolder + L"\\saves"));
+  const struct {
+    const char* what;
+    std::wstring copy;
+  } cases[] = {
+      {"a file missing", std::wstring(kXcopy) + L" & del /q C:\\Quellmar\\QBASIC\\QBASIC.HLP"},
+      {"a file cut short", std::wstring(kXcopy) + L" & echo x>C:\\Quellmar\\document\\manual.txt"},
+      {"an empty folder missing", L"xcopy *.* C:\\Quellmar /s /h /i"},
+      {"nothing at all", L"mkdir C:\\Quellmar"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeShell(L"xcopy", L"0", c.copy.c_str());
+    ExpectCopyUndone();
+  }
+}
+
+TEST_F(PayloadTreeTest, FailedCopyRemovesOnlyThePayloadsOwnPaths) {
+  // Someone else writes into C:\Quellmar while the copy runs (a second
+  // launcher, the user): a file and a folder that are not the payload's, and
+  // a file of their own in a payload folder. The copy itself writes part of
+  // a payload file, then fails.
+  const std::vector<Bystander> strays = {
+      {L"C:\\Quellmar\\notes.txt", "the user's notes"},
+      {L"C:\\Quellmar\\saves\\game1.sav", "a saved game"},
+      {L"C:\\Quellmar\\QBASIC\\mine.bas", "10 REM my own program"},
+  };
+  std::wstring copy = L"mkdir C:\\Quellmar";
+  for (size_t i = 0; i < strays.size(); ++i) {
+    std::wstring kept = L"C:\\strays\\" + std::to_wstring(i);
+    ASSERT_TRUE(WriteBytes(kept, strays[i].bytes));
+    std::wstring folder = strays[i].path.substr(0, strays[i].path.find_last_of(L'\\'));
+    copy += L" & mkdir " + folder + L" & copy /b " + kept + L" " + strays[i].path;
+  }
+  ASSERT_TRUE(WriteBytes(L"C:\\strays\\part", std::string(kPayload[0].bytes).substr(0, 8)));
+  copy += L" & copy /b C:\\strays\\part C:\\Quellmar\\QUELLMAR.BAS";
+  FakeShell(L"xcopy", L"1", copy.c_str());
+
+  StartLauncher();
+  console_.Char(L'1');
+  ExpectFailure(15, L"System command XCOPY not executed.");
+  EXPECT_FALSE(Exists(std::wstring(kInstall) + L"\\QUELLMAR.BAS"));
+  ExpectBystandersIntact(strays);
+  EXPECT_EQ(ListTree(kInstall),
+            (std::vector<std::wstring>{L"QBASIC\\", L"QBASIC\\mine.bas", L"notes.txt", L"saves\\",
+                                       L"saves\\game1.sav"}));
+  EXPECT_EQ(StandinRuns(), 0);
+}
+
+}  // namespace
