@@ -130,4 +130,55 @@ TEST_F(LaunchTest, FailedCopyLeavesNoInstallationBehind) {
   EXPECT_EQ(StandinRuns(), 1);
 }
 
+// The test shares the console with the launcher, and must outlast the Ctrl+C
+// it sends as the launcher does; a handler of its own is not inherited.
+BOOL WINAPI OutlastInterrupt(DWORD event) {
+  return event == CTRL_C_EVENT;
+}
+
+// Files that keep xcopy busy for a while, so that a Ctrl+C finds it copying.
+void AddBulkToPayload() {
+  const std::string bytes(16384, 'q');
+  for (int folder = 0; folder < 40; ++folder) {
+    for (int file = 0; file < 25; ++file) {
+      ASSERT_TRUE(WriteBytes(kPayloadFolder + L"\\bulk\\" + std::to_wstring(folder) + L"\\" +
+                                 std::to_wstring(file) + L".dat",
+                             bytes));
+    }
+  }
+}
+
+bool AnyFileIn(const std::wstring& root) {
+  for (const std::wstring& entry : ListTree(root)) {
+    if (entry.back() != L'\\')
+      return true;
+  }
+  return false;
+}
+
+TEST_F(LaunchTest, CtrlCDuringTheCopyEndsTheCopyAndLeavesNoInstallation) {
+  AddBulkToPayload();
+  ASSERT_TRUE(SetConsoleCtrlHandler(OutlastInterrupt, TRUE));
+  StartLauncher();
+  console_.Char(L'1');
+  for (DWORD waited = 0; !AnyFileIn(kInstall) && waited < kPatience; waited += 5)
+    Sleep(5);
+  ASSERT_TRUE(AnyFileIn(kInstall));
+  ASSERT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
+
+  ExpectReportShown(15, L"System command XCOPY not executed.");
+  EXPECT_FALSE(Exists(kInstall));
+  EXPECT_EQ(Choose(L'x'), 3u);
+  EXPECT_EQ(StandinRuns(), 0);
+  SetConsoleCtrlHandler(OutlastInterrupt, FALSE);
+
+  // Outside the copy, Ctrl+C is handled as before; the next launch copies
+  // everything and starts DosBox.
+  console_.Clear();
+  StartLauncher();
+  EXPECT_EQ(Choose(L'1'), 0u);
+  EXPECT_EQ(ListTree(kInstall), ListTree(kPayloadFolder));
+  EXPECT_EQ(StandinRuns(), 1);
+}
+
 }  // namespace
