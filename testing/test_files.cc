@@ -129,6 +129,14 @@ std::vector<std::wstring> ListTree(const std::wstring& root) {
   return entries;
 }
 
+bool HoldsAnyFile(const std::wstring& root) {
+  for (const std::wstring& entry : ListTree(root)) {
+    if (entry.back() != L'\\')
+      return true;
+  }
+  return false;
+}
+
 std::string Narrow(const std::wstring& text) {
   std::string narrow;
   for (wchar_t c : text)

@@ -32,6 +32,8 @@ void RemoveTree(const std::wstring& path);
 // Every file and folder under |root|, as paths relative to it, sorted; folders
 // end in "\".
 std::vector<std::wstring> ListTree(const std::wstring& root);
+// True when any file (not only folders) is under |root|.
+bool HoldsAnyFile(const std::wstring& root);
 std::string Narrow(const std::wstring& text);
 
 // Sets environment variables for the test's children and restores them.

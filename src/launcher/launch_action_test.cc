@@ -148,22 +148,14 @@ void AddBulkToPayload() {
   }
 }
 
-bool AnyFileIn(const std::wstring& root) {
-  for (const std::wstring& entry : ListTree(root)) {
-    if (entry.back() != L'\\')
-      return true;
-  }
-  return false;
-}
-
 TEST_F(LaunchTest, CtrlCDuringTheCopyEndsTheCopyAndLeavesNoInstallation) {
   AddBulkToPayload();
   ASSERT_TRUE(SetConsoleCtrlHandler(OutlastInterrupt, TRUE));
   StartLauncher();
   console_.Char(L'1');
-  for (DWORD waited = 0; !AnyFileIn(kInstall) && waited < kPatience; waited += 5)
+  for (DWORD waited = 0; !HoldsAnyFile(kInstall) && waited < kPatience; waited += 5)
     Sleep(5);
-  ASSERT_TRUE(AnyFileIn(kInstall));
+  ASSERT_TRUE(HoldsAnyFile(kInstall));
   ASSERT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
 
   ExpectReportShown(15, L"System command XCOPY not executed.");

@@ -128,24 +128,15 @@ HANDLE HoldFolder(const std::wstring& path) {
                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
-// True once the delete command has run: no file is left, only folders.
-bool OnlyFoldersLeft(const std::wstring& root) {
-  for (const std::wstring& entry : ListTree(root)) {
-    if (entry.back() != L'\\')
-      return false;
-  }
-  return true;
-}
-
 TEST_F(UninstallTest, FolderHeldForAMomentIsRemovedOnceLetGo) {
   Install();
   HANDLE held = HoldFolder(std::wstring(kInstall) + L"\\document");
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   StartLauncher();
   console_.Char(L'2');
-  for (DWORD waited = 0; !OnlyFoldersLeft(kInstall) && waited < kPatience; waited += 20)
+  for (DWORD waited = 0; HoldsAnyFile(kInstall) && waited < kPatience; waited += 20)
     Sleep(20);
-  ASSERT_TRUE(OnlyFoldersLeft(kInstall));
+  ASSERT_FALSE(HoldsAnyFile(kInstall));  // the delete command has run
   // Let go after the launcher's first attempt to remove the folder, as a
   // scanner does once it has looked.
   Sleep(500);
@@ -164,7 +155,7 @@ TEST_F(UninstallTest, FolderHeldForGoodIsReportedWithTwo) {
   ExpectFailure(2, L"Directory not removed.");
   EXPECT_EQ(ShownLastError(), ERROR_DIR_NOT_EMPTY);
   EXPECT_TRUE(IsDirectory(std::wstring(kInstall) + L"\\document"));
-  EXPECT_TRUE(OnlyFoldersLeft(kInstall));
+  EXPECT_FALSE(HoldsAnyFile(kInstall));
   CloseHandle(held);
 }
 
