@@ -7,9 +7,10 @@
 # that says so. Leaves the signed executable from the zip in WORK for the
 # test that runs it under Wine.
 #
-# SOURCE is the source tree, WORK a scratch folder, GENERATOR, TOOLCHAIN and
-# BUILD_TYPE configure the signing build as the calling tree was, ZIP is the
-# zip's name, OPENSSL and OSSLSIGNCODE the tools.
+# SOURCE is the source tree, WORK a scratch folder, GENERATOR, TOOLCHAIN,
+# BUILD_TYPE and EPOCH (its release time stamp) configure the signing build as
+# the calling tree was, ZIP is the zip's name, OPENSSL and OSSLSIGNCODE the
+# tools.
 foreach(tool OPENSSL OSSLSIGNCODE)
   if(NOT ${tool})
     message(FATAL_ERROR "the signing test needs openssl and osslsigncode (tools/setup-debian.sh)")
@@ -38,8 +39,11 @@ if(TOOLCHAIN)
   set(toolchain -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN})
 endif()
 macro(configure_signing_build certificate)
+  # With the calling tree's time stamp, so that a commit made since it was
+  # built does not make the two executables differ.
   execute_process(
-    COMMAND ${CMAKE_COMMAND} -S ${SOURCE} -B ${build} -G ${GENERATOR} ${toolchain}
+    COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${EPOCH}
+            ${CMAKE_COMMAND} -S ${SOURCE} -B ${build} -G ${GENERATOR} ${toolchain}
             -DCMAKE_BUILD_TYPE=${BUILD_TYPE} -DQUELLMAR_TESTS=OFF
             -DQUELLMAR_SIGNING_CERT=${certificate}
     RESULT_VARIABLE failed OUTPUT_VARIABLE output ERROR_VARIABLE output)
