@@ -85,7 +85,7 @@ TEST_F(PackageDirectoryTest, FolderAtTheBoundLaunches) {
   EXPECT_EQ(StandinRuns(), 1);
 }
 
-TEST_F(PackageDirectoryTest, MappedOrLocalDriveLetterIsNoNetworkFolder) {
+TEST_F(PackageDirectoryTest, LongFormOfADriveLetterFolderIsNoNetworkFolder) {
   // The "\\?\" form of a drive letter's folder is a local path too.
   StartOptions options;
   options.directory = LongPath(kPackage);

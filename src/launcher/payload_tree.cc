@@ -14,7 +14,7 @@ namespace {
 // bound (the walk does not descend further), source paths within the bound
 // plus the package directory's own length.
 constexpr wchar_t long_form_prefix[] = L"\\\\?\\";
-constexpr std::size_t long_form_prefix_length = 4;
+constexpr std::size_t long_form_prefix_length = sizeof long_form_prefix / sizeof(wchar_t) - 1;
 constexpr std::size_t walk_path_units = 4 * max_path_units;
 
 enum class Phase { file, entering_folder, leaving_folder };
@@ -22,7 +22,6 @@ enum class Step { go_on, skip_contents, stop };
 
 // One entry of the payload, met by a walk.
 struct PayloadEntry {
-  const wchar_t* source;      // in the payload folder, "\\?\" form
   const wchar_t* target;      // under C:\Quellmar, "\\?\" form
   std::size_t target_length;  // as xcopy sees it, without "\\?\"
   const WIN32_FIND_DATAW* found;
@@ -60,13 +59,14 @@ void fail(Walk& walk, DWORD error) {
     walk.error = error;
 }
 
-void meet(Walk& walk, PayloadEntry& entry, Phase phase, Step* step) {
+Step meet(Walk& walk, PayloadEntry& entry, Phase phase) {
   entry.phase = phase;
-  *step = walk.visit(entry);
-  if (*step == Step::stop) {
+  Step step = walk.visit(entry);
+  if (step == Step::stop) {
     walk.stopped = true;
     fail(walk, GetLastError());
   }
+  return step;
 }
 
 // Puts "\<name>" behind the |length| units of |path|. False when it does not
@@ -84,22 +84,19 @@ void walk_folder(Walk& walk, std::size_t source_length, std::size_t target_lengt
 // Visits the entry that the walk's paths name now, and what is below it.
 void walk_entry(Walk& walk, const WIN32_FIND_DATAW& found, std::size_t source_length,
                 std::size_t target_length) {
-  PayloadEntry entry = {walk.source, walk.target, target_length - long_form_prefix_length, &found,
-                        Phase::file};
-  Step step;
+  PayloadEntry entry = {walk.target, target_length - long_form_prefix_length, &found, Phase::file};
   if (!is_folder(found.dwFileAttributes)) {
-    meet(walk, entry, Phase::file, &step);
+    meet(walk, entry, Phase::file);
     return;
   }
-  meet(walk, entry, Phase::entering_folder, &step);
-  if (step != Step::go_on)
+  if (meet(walk, entry, Phase::entering_folder) != Step::go_on)
     return;
   // What a link in the payload leads to is not the payload's own, and may
   // lead back into it.
   if (!is_reparse_point(found.dwFileAttributes))
     walk_folder(walk, source_length, target_length);
   if (!walk.stopped)
-    meet(walk, entry, Phase::leaving_folder, &step);
+    meet(walk, entry, Phase::leaving_folder);
 }
 
 // Walks the folder that the walk's paths name now, |source_length| and

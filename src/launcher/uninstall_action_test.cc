@@ -121,42 +121,52 @@ TEST_F(UninstallTest, FailingClsIsReportedWithTwelveInBothCases) {
   EXPECT_EQ(console_.Screen().find(kSuccess), std::wstring::npos);
 }
 
-// A handle on a folder without FILE_SHARE_DELETE, as a virus scanner or the
-// indexer holds one: the folder cannot be removed until the handle closes.
-HANDLE HoldFolder(const std::wstring& path) {
-  return CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-}
+// An installation whose folder "document" is held by a handle without
+// FILE_SHARE_DELETE, as a virus scanner or the indexer holds one: it cannot be
+// removed until the handle closes. Then "2" is pressed.
+class HeldFolderTest : public UninstallTest {
+ protected:
+  void SetUp() override {
+    UninstallTest::SetUp();
+    Install();
+    held_ = CreateFileW((std::wstring(kInstall) + L"\\document").c_str(), GENERIC_READ,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(held_, INVALID_HANDLE_VALUE);
+    StartLauncher();
+    console_.Char(L'2');
+  }
+  void TearDown() override {
+    LetGo();
+    UninstallTest::TearDown();
+  }
+  void LetGo() {
+    if (held_ != INVALID_HANDLE_VALUE)
+      CloseHandle(held_);
+    held_ = INVALID_HANDLE_VALUE;
+  }
 
-TEST_F(UninstallTest, FolderHeldForAMomentIsRemovedOnceLetGo) {
-  Install();
-  HANDLE held = HoldFolder(std::wstring(kInstall) + L"\\document");
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  StartLauncher();
-  console_.Char(L'2');
+  HANDLE held_ = INVALID_HANDLE_VALUE;
+};
+
+TEST_F(HeldFolderTest, FolderHeldForAMomentIsRemovedOnceLetGo) {
   for (DWORD waited = 0; HoldsAnyFile(kInstall) && waited < kPatience; waited += 20)
     Sleep(20);
   ASSERT_FALSE(HoldsAnyFile(kInstall));  // the delete command has run
   // Let go after the launcher's first attempt to remove the folder, as a
   // scanner does once it has looked.
   Sleep(500);
-  CloseHandle(held);
+  LetGo();
   ExpectScreen(kSuccessScreen);
   EXPECT_FALSE(Exists(kInstall));
   EXPECT_EQ(Choose(L'x'), 0u);
 }
 
-TEST_F(UninstallTest, FolderHeldForGoodIsReportedWithTwo) {
-  Install();
-  HANDLE held = HoldFolder(std::wstring(kInstall) + L"\\document");
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  StartLauncher();
-  console_.Char(L'2');
+TEST_F(HeldFolderTest, FolderHeldForGoodIsReportedWithTwo) {
   ExpectFailure(2, L"Directory not removed.");
   EXPECT_EQ(ShownLastError(), ERROR_DIR_NOT_EMPTY);
   EXPECT_TRUE(IsDirectory(std::wstring(kInstall) + L"\\document"));
   EXPECT_FALSE(HoldsAnyFile(kInstall));
-  CloseHandle(held);
 }
 
 TEST_F(UninstallTest, PlainFileInPlaceOfTheInstallationIsLeftAlone) {
