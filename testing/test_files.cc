@@ -76,10 +76,96 @@ std::string ReadBytes(const std::wstring& path) {
   return bytes;
 }
 
+namespace {
+
+FARPROC UnixPathFunction() {
+  return GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
+}
+
+bool UnderWine() {
+  return UnixPathFunction() != nullptr;
+}
+
+// Wine's own: the Unix path of a Windows one, or nullptr outside Wine. The
+// caller frees it from the process heap.
+char* UnixPath(const std::wstring& path) {
+  using Function = char*(CDECL*)(const wchar_t*);
+  FARPROC function = UnixPathFunction();
+  if (function == nullptr)
+    return nullptr;
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(function))(path.c_str());
+}
+
+// Starts a Unix program with Unix paths as its arguments. Wine starts it, but
+// gives no handle to wait on: the caller waits for the effect (WaitFor).
+void RunUnix(const std::wstring& program, const std::vector<std::wstring>& windows_paths) {
+  std::wstring line = program;
+  for (const std::wstring& path : windows_paths) {
+    char* unix_path = UnixPath(path);
+    if (unix_path == nullptr)
+      return;
+    line += L" \"";
+    for (const char* c = unix_path; *c != '\0'; ++c)
+      line += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+    line += L"\"";
+    HeapFree(GetProcessHeap(), 0, unix_path);
+  }
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return;
+  }
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+}
+
+template <typename Condition>
+bool WaitFor(Condition condition) {
+  for (int waited = 0; !condition() && waited < 10000; waited += 10)
+    Sleep(10);
+  return condition();
+}
+
+// The link itself goes. Under Wine only a Unix program removes it: Wine's
+// RemoveDirectoryW removes the folder it leads to, when empty, and keeps it.
+void RemoveLink(const std::wstring& path) {
+  if (!UnderWine()) {
+    RemoveDirectoryW(path.c_str());
+    return;
+  }
+  RunUnix(L"Z:\\bin\\rm", {path});
+  WaitFor([&] { return !IsLink(path); });
+}
+
+}  // namespace
+
+bool IsLink(const std::wstring& path) {
+  WIN32_FIND_DATAW entry;
+  HANDLE search = FindFirstFileW(path.c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE)
+    return false;
+  FindClose(search);
+  return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
+  MakeDirectories(link.substr(0, link.find_last_of(L"\\/")));
+  if (!UnderWine())
+    return CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) != 0;
+  RunUnix(L"Z:\\bin\\ln -s", {target, link});
+  return WaitFor([&] { return IsLink(link); });
+}
+
 void RemoveTree(const std::wstring& path) {
   DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES)
     return;
+  if (IsLink(path)) {
+    RemoveLink(path);
+    return;
+  }
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     DeleteFileW(path.c_str());
@@ -112,7 +198,8 @@ void ListInto(const std::wstring& root, const std::wstring& relative,
       continue;
     if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       entries->push_back(relative + name + L"\\");
-      ListInto(root, relative + name + L"\\", entries);
+      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        ListInto(root, relative + name + L"\\", entries);
     } else {
       entries->push_back(relative + name);
     }

@@ -27,11 +27,17 @@ bool MakeDirectories(const std::wstring& path);
 // Writes |bytes| to |path|, creating its folder. |attributes| are set after.
 bool WriteBytes(const std::wstring& path, const std::string& bytes, DWORD attributes = 0);
 std::string ReadBytes(const std::wstring& path);
-// Removes |path| and everything under it, read-only and hidden files too.
+// Removes |path| and everything under it, read-only and hidden files too. A
+// link is removed as the link, never followed.
 void RemoveTree(const std::wstring& path);
 // Every file and folder under |root|, as paths relative to it, sorted; folders
-// end in "\".
+// end in "\". Links to folders are listed as folders and not followed.
 std::vector<std::wstring> ListTree(const std::wstring& root);
+// Makes |link| a link to the folder |target|. Under Wine it is a Unix symbolic
+// link, which Windows programs list as a folder with
+// FILE_ATTRIBUTE_REPARSE_POINT, as a junction is listed on Windows.
+bool MakeFolderLink(const std::wstring& link, const std::wstring& target);
+bool IsLink(const std::wstring& path);
 // True when any file (not only folders) is under |root|.
 bool HoldsAnyFile(const std::wstring& root);
 std::string Narrow(const std::wstring& text);

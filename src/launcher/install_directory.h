@@ -5,16 +5,26 @@
 // The installation directory; fixed, nothing configures it.
 constexpr wchar_t install_directory[] = L"C:\\Quellmar";
 
-enum class InstallState { absent, directory, file };
+// A link is a junction or a symbolic link to a folder.
+enum class InstallState { absent, directory, link, file };
 
 // Looks for the installation directory's entry itself, without a wildcard.
 InstallState probe_install_directory();
 
+// Deletes every file in the installation directory and in its folders,
+// hidden, system and read-only ones too, and leaves the folders. It never
+// enters a link: what a link leads to is not the installation's. A file that
+// cannot be deleted does not stop the others; returns false, with the
+// last-error value of the first such file, or of a folder that could not be
+// listed.
+bool delete_installed_files();
+
 // Removes the installation directory's known subdirectories, deepest first,
-// then the directory itself, once the delete command has emptied them. A
-// folder held open for a moment (a virus scanner, the search indexer) is
-// waited for, about two seconds in all. Returns false, with the last failure's
-// last-error value, when the directory stays.
+// then the directory itself, once the files are deleted. A folder held open
+// for a moment (a virus scanner, the search indexer) is waited for, about two
+// seconds in all. Returns false, with the last failure's last-error value,
+// when the directory stays: at once, with link_in_the_way, when it holds a
+// link, which does not go away by waiting.
 bool remove_install_directory();
 
 #endif  // QUELLMAR_LAUNCHER_INSTALL_DIRECTORY_H_

@@ -59,6 +59,7 @@ ErrorCode launch_action() {
     case InstallState::file:
       return expected_directory_is_file;
     case InstallState::directory:
+    case InstallState::link:
       // Installed already: whatever the directory holds is started as it is.
       break;
   }

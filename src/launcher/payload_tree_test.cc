@@ -12,8 +12,8 @@ constexpr wchar_t kXcopy[] = L"xcopy *.* C:\\Quellmar /e /h /i";
 class PayloadTreeTest : public LauncherTest {
  protected:
   void TearDown() override {
+    LauncherTest::TearDown();  // first any link into C:\strays
     RemoveTree(L"C:\\strays");
-    LauncherTest::TearDown();
   }
 
   // Presses "1" and expects the report of 15, with |last_error| unless that
@@ -109,6 +109,29 @@ TEST_F(PayloadTreeTest, FailedCopyRemovesOnlyThePayloadsOwnPaths) {
   EXPECT_EQ(ListTree(kInstall),
             (std::vector<std::wstring>{L"QBASIC\\", L"QBASIC\\mine.bas", L"notes.txt", L"saves\\",
                                        L"saves\\game1.sav"}));
+  EXPECT_EQ(StandinRuns(), 0);
+}
+
+TEST_F(PayloadTreeTest, FailedCopysCleanUpLeavesALinkAndWhatItLeadsTo) {
+  // While the copy runs, someone puts a link in the place of the payload
+  // folder QBASIC, to a folder of files with the payload's names.
+  const std::vector<Bystander> behind = {
+      {L"C:\\strays\\qbasic\\QBASIC.EXE", "another QBasic"},
+      {L"C:\\strays\\qbasic\\QBASIC.HLP", "its help"},
+  };
+  for (const Bystander& file : behind)
+    ASSERT_TRUE(WriteBytes(file.path, file.bytes));
+  std::wstring copy = std::wstring(kXcopy) + L" & rd /s /q C:\\Quellmar\\QBASIC & \"" +
+                      BuiltProgram(L"folder_link.exe") +
+                      L"\" C:\\Quellmar\\QBASIC C:\\strays\\qbasic";
+  FakeShell(L"xcopy", L"1", copy.c_str());
+
+  StartLauncher();
+  console_.Char(L'1');
+  ExpectFailure(15, L"System command XCOPY not executed.");
+  ExpectBystandersIntact(behind);
+  EXPECT_TRUE(IsLink(std::wstring(kInstall) + L"\\QBASIC"));
+  EXPECT_EQ(ListTree(kInstall), std::vector<std::wstring>{L"QBASIC\\"});  // the rest went
   EXPECT_EQ(StandinRuns(), 0);
 }
 

@@ -5,6 +5,7 @@
 #include "console/key_reader.h"
 #include "launcher/actions.h"
 #include "launcher/install_directory.h"
+#include "launcher/link_safe_files.h"
 #include "launcher/screen_texts.h"
 
 namespace {
@@ -13,7 +14,7 @@ ErrorCode tell_not_installed() {
   SetLastError(0);
   if (run_command(L"cls") != 0)
     return screen_not_cleared;
-  RemoveDirectoryW(L"c:\\Quellmar");
+  remove_folder(install_directory);
   write_console_text(not_installed_text, not_installed_text_length);
   read_key();
   return success;
@@ -28,23 +29,21 @@ ErrorCode uninstall_action() {
     case InstallState::file:
       // Not ours to delete: the same answer as the launch gives.
       return expected_directory_is_file;
+    case InstallState::link:
+      // Everything behind it is somebody else's.
+      SetLastError(link_in_the_way);
+      return directory_not_removed;
     case InstallState::directory:
       break;
   }
 
   if (!SetCurrentDirectoryW(L"c:\\"))
     return current_directory_not_set;
-  // The path names the directory's contents: a bare name with /s would delete
-  // every file of that name anywhere on the drive. /a takes the hidden and
-  // system files that the copy brought along, which would keep the directory
-  // from being removed.
-  if (run_command(L"del /f /s /q /a C:\\Quellmar\\*") != 0)
+  // Not the interpreter's del: it follows links out of the installation.
+  if (!delete_installed_files())
     return del_not_executed;
   if (!remove_install_directory())
     return directory_not_removed;
-  // Older systems' way of removing a tree; elsewhere the interpreter's
-  // complaint is cleared at once by the next command.
-  run_command(L"DELTREE /Y C:\\QUELLMAR");
   if (run_command(L"cls") != 0)
     return screen_not_cleared;
 

@@ -2,6 +2,8 @@
 // files beside the installation and checks that they survive byte for byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "launcher_fixture.h"
 
 namespace {
@@ -93,16 +95,37 @@ TEST_F(UninstallTest, ExtraSubdirectoryKeepsTheDirectoryAndIsReportedWithTwo) {
   EXPECT_FALSE(Exists(std::wstring(kInstall) + L"\\QUELLMAR.BAS"));
 }
 
-TEST_F(UninstallTest, FailingDeleteIsReportedWithFourteen) {
+TEST_F(UninstallTest, FileHeldWithoutDeleteSharingIsReportedWithFourteen) {
   Install();
-  FakeShell(L"del ");
+  const std::wstring held_path = std::wstring(kInstall) + L"\\document\\manual.txt";
+  HANDLE held = CreateFileW(held_path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
   StartLauncher();
   console_.Char(L'2');
   ExpectFailure(14, L"System command DEL not executed.");
-  EXPECT_TRUE(Exists(std::wstring(kInstall) + L"\\QUELLMAR.BAS"));
-  std::vector<std::string> log = ShellLog();
-  ASSERT_EQ(log.size(), 1u);
-  EXPECT_NE(log[0].find(" /c del /f /s /q /a C:\\Quellmar\\*"), std::string::npos) << log[0];
+  EXPECT_EQ(ShownLastError(), ERROR_SHARING_VIOLATION);
+  CloseHandle(held);
+  // The other files went; no folder was removed.
+  std::vector<std::wstring> left = ListTree(kInstall);
+  EXPECT_EQ(std::count_if(left.begin(), left.end(),
+                          [](const std::wstring& entry) { return entry.back() != L'\\'; }),
+            1);
+  EXPECT_EQ(ReadBytes(held_path), "how to play");
+  EXPECT_TRUE(IsDirectory(std::wstring(kInstall) + L"\\Quellmar.tmp\\4"));
+}
+
+TEST_F(UninstallTest, RunsNoProgramOfItsOwnFromPath) {
+  // Any user can plant a program in a folder on PATH made under C:\.
+  ASSERT_TRUE(WriteBytes(L"C:\\tools\\DELTREE.BAT", "@echo ran>C:\\planted.log\r\n"));
+  environment_.Set(L"PATH", L"C:\\tools;C:\\windows\\system32;C:\\windows");
+  Install();
+  StartLauncher();
+  console_.Char(L'2');
+  ExpectScreen(kSuccessScreen);
+  EXPECT_EQ(Choose(L'x'), 0u);
+  EXPECT_FALSE(Exists(L"C:\\planted.log"));
+  RemoveTree(L"C:\\tools");
 }
 
 TEST_F(UninstallTest, FailingClsIsReportedWithTwelveInBothCases) {
@@ -175,6 +198,83 @@ TEST_F(UninstallTest, PlainFileInPlaceOfTheInstallationIsLeftAlone) {
   console_.Char(L'2');
   ExpectFailure(3, L"Expected directory is a file.");
   EXPECT_EQ(ReadBytes(kInstall), "a user's own file");
+}
+
+// Links in or as C:\Quellmar, to folders of the user's own elsewhere on C:.
+// Nothing behind a link may change; the links stay, and so does C:\Quellmar.
+class LinkTest : public UninstallTest {
+ protected:
+  void SetUp() override {
+    UninstallTest::SetUp();
+    mine_ = {
+        {L"C:\\mine\\documents\\letter.txt", "dear friend"},
+        {L"C:\\mine\\documents\\photos\\photo.jpg", "a photo"},
+        {L"C:\\mine\\saves\\game1.sav", "progress"},
+    };
+    for (const Bystander& file : mine_)
+      ASSERT_TRUE(WriteBytes(file.path, file.bytes));
+    // An empty folder: a removal through a link would take it.
+    ASSERT_TRUE(MakeDirectories(L"C:\\mine\\empty"));
+    before_ = ListTree(L"C:\\mine");
+  }
+  void TearDown() override {
+    ExpectBystandersIntact(mine_);
+    EXPECT_EQ(ListTree(L"C:\\mine"), before_);
+    // The links first: one whose folder is gone no longer shows.
+    RemoveTree(LongPath(kInstall));
+    RemoveTree(L"C:\\mine");
+    UninstallTest::TearDown();
+  }
+
+  // Expects the report of a link that keeps C:\Quellmar.
+  void ExpectLinkReported() {
+    ExpectReportShown(2, L"Directory not removed.");
+    EXPECT_EQ(ShownLastError(), 4395);  // ERROR_REPARSE_POINT_ENCOUNTERED
+    EXPECT_EQ(console_.Screen().find(kSuccess), std::wstring::npos);
+    EXPECT_EQ(Choose(L'x'), 3u);
+  }
+
+  std::vector<Bystander> mine_;
+  std::vector<std::wstring> before_;
+};
+
+TEST_F(LinkTest, LinksInsideTheInstallationAreNeitherFollowedNorRemoved) {
+  Install();
+  const std::wstring in_place_of_known = std::wstring(kInstall) + L"\\Quellmar.tmp\\4";
+  RemoveTree(in_place_of_known);
+  const std::vector<std::pair<std::wstring, std::wstring>> links = {
+      {std::wstring(kInstall) + L"\\mydocs", L"C:\\mine\\documents"},
+      {std::wstring(kInstall) + L"\\QBASIC\\saves", L"C:\\mine\\saves"},
+      {in_place_of_known, L"C:\\mine\\empty"},
+  };
+  for (const auto& link : links)
+    ASSERT_TRUE(MakeFolderLink(link.first, link.second));
+  StartLauncher();
+  console_.Char(L'2');
+  ExpectLinkReported();
+  for (const auto& link : links)
+    EXPECT_TRUE(IsLink(link.first)) << Narrow(link.first);
+  EXPECT_FALSE(HoldsAnyFile(kInstall));  // the installation's own files went
+  EXPECT_FALSE(Exists(std::wstring(kInstall) + L"\\document"));
+}
+
+TEST_F(LinkTest, InstallationThatIsItselfALinkIsLeftAloneAndStarted) {
+  // C:\Quellmar leads to an installation kept elsewhere.
+  const std::wstring elsewhere = L"C:\\mine\\installation";
+  for (const PayloadFile& file : kPayload)
+    ASSERT_TRUE(WriteBytes(elsewhere + L"\\" + file.path, file.bytes));
+  before_ = ListTree(L"C:\\mine");
+  ASSERT_TRUE(MakeFolderLink(kInstall, elsewhere));
+  StartLauncher();
+  console_.Char(L'2');
+  ExpectLinkReported();
+  EXPECT_TRUE(IsLink(kInstall));
+
+  // A launch starts it as it is.
+  console_.Clear();
+  StartLauncher();
+  EXPECT_EQ(Choose(L'1'), 0u);
+  EXPECT_EQ(StandinRuns(), 1);
 }
 
 }  // namespace

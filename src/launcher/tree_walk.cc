@@ -1,0 +1,130 @@
+#include "launcher/tree_walk.h"
+
+#include <cwchar>
+
+#include "path_bound.h"
+
+namespace {
+
+// Paths below the root stay within this bound, and so does the depth of the
+// walk: a tree nested deeper is not entered, and the walk fails.
+constexpr std::size_t walk_path_units = 4 * max_path_units;
+
+struct Walk {
+  TreeVisitor visitor;
+  bool stopped;  // a visitor ended it
+  DWORD error;   // the first failure; ERROR_SUCCESS while there is none
+  wchar_t path[walk_path_units];
+};
+
+void fail(Walk& walk, DWORD error) {
+  if (walk.error == ERROR_SUCCESS)
+    walk.error = error;
+}
+
+Step meet(Walk& walk, TreeVisit& visit, Phase phase) {
+  visit.phase = phase;
+  Step step = walk.visitor(visit);
+  if (step == Step::failed || step == Step::stop)
+    fail(walk, GetLastError());
+  if (step == Step::stop)
+    walk.stopped = true;
+  return step;
+}
+
+void walk_folder(Walk& walk, HANDLE folder, HANDLE mirror_folder, std::size_t path_length);
+
+// Meets the folder that |visit| holds, and what is in it.
+void walk_subfolder(Walk& walk, TreeVisit& visit) {
+  if (meet(walk, visit, Phase::entering_folder) != Step::go_on)
+    return;
+  HANDLE subfolder = open_subfolder(visit.folder, visit.entry->name);
+  if (subfolder == INVALID_HANDLE_VALUE) {
+    if (GetLastError() == link_in_the_way) {
+      // It became a link since the listing.
+      meet(walk, visit, Phase::link);
+      return;
+    }
+    fail(walk, GetLastError());
+  } else {
+    HANDLE mirror_subfolder = nullptr;
+    if (visit.mirror != nullptr && is_plain_folder(visit.mirror->attributes)) {
+      mirror_subfolder = open_subfolder(visit.mirror_folder, visit.mirror->name);
+      if (mirror_subfolder == INVALID_HANDLE_VALUE)
+        mirror_subfolder = nullptr;
+    }
+    walk_folder(walk, subfolder, mirror_subfolder, visit.path_length);
+    // Closed before leaving, so that a visitor can remove the folder.
+    if (mirror_subfolder != nullptr)
+      CloseHandle(mirror_subfolder);
+    CloseHandle(subfolder);
+  }
+  if (!walk.stopped)
+    meet(walk, visit, Phase::leaving_folder);
+}
+
+void walk_entry(Walk& walk, TreeVisit& visit) {
+  DWORD attributes = visit.entry->attributes;
+  if (!is_folder(attributes))
+    meet(walk, visit, Phase::file);
+  else if (is_link(attributes))
+    meet(walk, visit, Phase::link);
+  else
+    walk_subfolder(walk, visit);
+}
+
+// Puts "\<name>" (or "<name>" at the root) behind the |length| units of the
+// walk's path. False when it does not fit.
+bool append_name(Walk& walk, std::size_t length, EntryName name, std::size_t* appended) {
+  std::size_t separator = length == 0 ? 0 : 1;
+  if (length + separator + name.length >= walk_path_units)
+    return false;
+  if (separator != 0)
+    walk.path[length] = L'\\';
+  std::wmemcpy(walk.path + length + separator, name.text, name.length);
+  *appended = length + separator + name.length;
+  walk.path[*appended] = L'\0';
+  return true;
+}
+
+// Walks the open |folder|, whose path below the root has |path_length| units,
+// against |mirror_folder| (nullptr when there is none).
+void walk_folder(Walk& walk, HANDLE folder, HANDLE mirror_folder, std::size_t path_length) {
+  FolderListing listing;
+  if (!list_folder(folder, &listing)) {
+    fail(walk, GetLastError());
+    return;
+  }
+  FolderListing mirror_listing = {nullptr, 0, nullptr};
+  if (mirror_folder != nullptr && !list_folder(mirror_folder, &mirror_listing))
+    mirror_folder = nullptr;
+  for (std::size_t i = 0; i < listing.count && !walk.stopped; ++i) {
+    const ListedEntry& entry = listing.entries[i];
+    TreeVisit visit = {Phase::file, &entry, folder, nullptr, mirror_folder, walk.path, 0};
+    if (!append_name(walk, path_length, entry.name, &visit.path_length)) {
+      fail(walk, ERROR_FILENAME_EXCED_RANGE);
+      continue;
+    }
+    if (mirror_folder != nullptr)
+      visit.mirror = find_entry(mirror_listing, entry.name);
+    walk_entry(walk, visit);
+    walk.path[path_length] = L'\0';
+  }
+  free_listing(&mirror_listing);
+  free_listing(&listing);
+}
+
+}  // namespace
+
+bool walk_tree(HANDLE root, HANDLE mirror_root, TreeVisitor visitor) {
+  Walk walk;
+  walk.visitor = visitor;
+  walk.stopped = false;
+  walk.error = ERROR_SUCCESS;
+  walk.path[0] = L'\0';
+  walk_folder(walk, root, mirror_root, 0);
+  if (walk.error == ERROR_SUCCESS)
+    return true;
+  SetLastError(walk.error);
+  return false;
+}

@@ -1,0 +1,52 @@
+// The launcher's one walk over a folder tree: the payload held against the
+// installation (its length, the copy's check, the removal of a failed copy)
+// and the deletion of the installation share it.
+//
+// It never enters a link (a junction, a symbolic link to a folder), whether
+// the folder's listing shows one or the handle that would enter it does: what
+// a link leads to is not the tree's own. In the installation it may be any
+// folder on the PC, planted by another user, and a walk that deletes would
+// delete there; in the payload it may lead back into the payload.
+#ifndef QUELLMAR_LAUNCHER_TREE_WALK_H_
+#define QUELLMAR_LAUNCHER_TREE_WALK_H_
+
+#include <windows.h>
+
+#include <cstddef>
+
+#include "launcher/link_safe_files.h"
+
+// What the walk meets: a file (or any entry that is no folder), a link to a
+// folder, which is not entered, or a folder, met when entering it and again
+// when leaving it after its contents.
+enum class Phase { file, link, entering_folder, leaving_folder };
+
+// A visitor's answer. failed: the walk keeps the last-error value as a
+// failure and goes on; skip_contents: a folder is not entered.
+enum class Step { go_on, skip_contents, failed, stop };
+
+struct TreeVisit {
+  Phase phase;
+  const ListedEntry* entry;  // as the listing of its folder shows it
+  HANDLE folder;             // its folder, opened without following a link
+  // The entry of the same path in the mirror tree, or nullptr; and the mirror
+  // tree's folder of that path, or nullptr when it is missing or a link.
+  const ListedEntry* mirror;
+  HANDLE mirror_folder;
+  // The entry's path below the walk's root: "name" or "folder\name".
+  const wchar_t* path;
+  std::size_t path_length;
+};
+
+using TreeVisitor = Step (*)(const TreeVisit& visit);
+
+// Walks every entry below the folder |root|, each folder's files and folders
+// in name order, and holds each against the entry of the same path below
+// |mirror_root| when that is not nullptr. A folder of the mirror is entered
+// only with the walked folder of its path, and only when it is no link.
+// Returns false, with the last-error value of the first failure, when a
+// visitor failed or stopped, or a folder could not be entered or listed (the
+// walk goes on past such a folder).
+bool walk_tree(HANDLE root, HANDLE mirror_root, TreeVisitor visitor);
+
+#endif  // QUELLMAR_LAUNCHER_TREE_WALK_H_
