@@ -102,7 +102,7 @@ TEST_F(UninstallTest, FailingDeleteIsReportedWithFourteen) {
   EXPECT_TRUE(Exists(std::wstring(kInstall) + L"\\QUELLMAR.BAS"));
   std::vector<std::string> log = ShellLog();
   ASSERT_EQ(log.size(), 1u);
-  EXPECT_NE(log[0].find(" /c del /f /s /q /a C:\\Quellmar\\*"), std::string::npos) << log[0];
+  EXPECT_NE(log[0].find(" /d /c del /f /s /q /a C:\\Quellmar\\*"), std::string::npos) << log[0];
 }
 
 TEST_F(UninstallTest, FailingClsIsReportedWithTwelveInBothCases) {
