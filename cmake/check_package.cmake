@@ -1,7 +1,9 @@
-# Builds the zip with CPack and checks that it unpacks to exactly the
-# executable to ship and the user guide, and that SHA256SUMS names both. BUILD
-# is the build tree, EXE the executable to ship (the built one, or its signed
-# copy), ZIP the expected package file name.
+# Builds the release with CPack and checks its output folder as it is
+# published: the zip, which unpacks to exactly the executable to ship and the
+# user guide; that executable beside it, named for the target as the zip is;
+# and SHA256SUMS naming exactly those two, which `sha256sum -c` accepts there.
+# BUILD is the build tree, EXE the executable to ship (the built one, or its
+# signed copy), ZIP the expected package file name.
 set(work ${BUILD}/package-check)
 file(REMOVE_RECURSE ${work})
 file(MAKE_DIRECTORY ${work}/unpacked)
@@ -25,18 +27,32 @@ file(SHA256 ${work}/unpacked/QuellmarLaunch.exe packed)
 if(NOT built STREQUAL packed)
   message(FATAL_ERROR "the packed QuellmarLaunch.exe is not ${EXE}")
 endif()
-# SHA256SUMS beside the zip, in sha256sum's format: the zip, and the
-# executable under the name it has when the zip is unpacked into a folder named
-# after it.
-string(REGEX REPLACE "[.]zip$" "" folder "${ZIP}")
+# Beside the zip, the same executable under the target's name.
+string(REGEX REPLACE "[.]zip$" ".exe" bare "${ZIP}")
+if(NOT EXISTS ${work}/${bare})
+  message(FATAL_ERROR "no ${bare} beside ${ZIP}")
+endif()
+file(SHA256 ${work}/${bare} bare_hash)
+if(NOT bare_hash STREQUAL built)
+  message(FATAL_ERROR "${bare} is not ${EXE}")
+endif()
+# SHA256SUMS in sha256sum's format, the zip and the executable by their names
+# in that folder, and nothing else.
 file(SHA256 ${work}/${ZIP} zip_hash)
-set(expected "${zip_hash}  ${ZIP}\n${packed}  ${folder}/QuellmarLaunch.exe\n")
+set(expected "${zip_hash}  ${ZIP}\n${bare_hash}  ${bare}\n")
 if(NOT EXISTS ${work}/SHA256SUMS)
   message(FATAL_ERROR "no SHA256SUMS beside ${ZIP}")
 endif()
 file(READ ${work}/SHA256SUMS sums)
 if(NOT sums STREQUAL expected)
   message(FATAL_ERROR "SHA256SUMS holds:\n${sums}\ninstead of:\n${expected}")
+endif()
+# The check a user runs in the folder of the downloads.
+find_program(SHA256SUM sha256sum REQUIRED)
+execute_process(COMMAND ${SHA256SUM} -c --strict SHA256SUMS WORKING_DIRECTORY ${work}
+                RESULT_VARIABLE failed OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(failed)
+  message(FATAL_ERROR "sha256sum -c SHA256SUMS fails beside ${ZIP}:\n${output}")
 endif()
 
 # Windows line ends, so that every editor shows the lines.
@@ -54,4 +70,5 @@ endforeach()
 if(NOT guide MATCHES "\n  4-7 ")
   message(FATAL_ERROR "the user guide does not explain errors 4 to 7")
 endif()
-message(STATUS "${ZIP}: QuellmarLaunch.exe and USER-GUIDE.txt; SHA256SUMS names it and the executable")
+message(STATUS "${ZIP}: QuellmarLaunch.exe and USER-GUIDE.txt; ${bare} beside it; "
+               "sha256sum -c SHA256SUMS passes on both")

@@ -1,9 +1,10 @@
 # Builds the release twice from two copies of the source tree (each a git
 # repository with one commit) in folders of different names, in two build
-# trees, one after the other and in time zones fourteen hours apart, and fails unless both give byte-identical
-# QuellmarLaunch.exe, zip and SHA256SUMS, the same executable as BUILT (the
-# one the other tests ran), a PE time stamp that is the release's (EPOCH), and
-# no path of either tree in what they ship.
+# trees, one after the other and in time zones fourteen hours apart, and fails
+# unless both give byte-identical QuellmarLaunch.exe, zip, the executable
+# beside the zip and SHA256SUMS, the same executable as BUILT (the one the
+# other tests ran), a PE time stamp that is the release's (EPOCH), and no path
+# of either tree in what they ship.
 #
 # SOURCE is the source tree, WORK a scratch folder, GENERATOR, TOOLCHAIN and
 # BUILD_TYPE configure the copies as the calling tree was, ZIP is the zip's
@@ -79,8 +80,9 @@ endforeach()
 
 list(GET trees 0 first)
 list(GET trees 1 second)
+string(REGEX REPLACE "[.]zip$" ".exe" bare "${ZIP}")
 set(differ "")
-foreach(product QuellmarLaunch.exe ${ZIP} SHA256SUMS)
+foreach(product QuellmarLaunch.exe ${ZIP} ${bare} SHA256SUMS)
   file(SHA256 ${first}/build/${product} one)
   file(SHA256 ${second}/build/${product} two)
   if(NOT one STREQUAL two)
@@ -91,11 +93,13 @@ if(differ)
   list(JOIN differ ", " differ)
   message(FATAL_ERROR "the two builds differ in: ${differ}")
 endif()
-file(SHA256 ${first}/build/QuellmarLaunch.exe rebuilt)
 file(SHA256 ${BUILT} built)
-if(NOT rebuilt STREQUAL built)
-  message(FATAL_ERROR "the rebuilt QuellmarLaunch.exe differs from ${BUILT}")
-endif()
+foreach(product QuellmarLaunch.exe ${bare})
+  file(SHA256 ${first}/build/${product} rebuilt)
+  if(NOT rebuilt STREQUAL built)
+    message(FATAL_ERROR "the rebuilt ${product} differs from ${BUILT}")
+  endif()
+endforeach()
 
 # IMAGE_FILE_HEADER.TimeDateStamp, 8 bytes into the PE header that e_lfanew
 # points to.
@@ -120,6 +124,7 @@ if(failed)
   message(FATAL_ERROR "${ZIP} does not unpack")
 endif()
 file(GLOB shipped ${unpacked}/*)
+list(APPEND shipped ${first}/build/${bare})
 foreach(file IN LISTS shipped)
   file(READ ${file} content HEX)
   foreach(tree IN LISTS trees)
@@ -137,5 +142,5 @@ foreach(file IN LISTS shipped)
 endforeach()
 
 file(REMOVE_RECURSE ${WORK})
-message(STATUS "two builds in ${first} and ${second}: the same QuellmarLaunch.exe, ${ZIP} "
-               "and SHA256SUMS, time stamp ${EPOCH}")
+message(STATUS "two builds in ${first} and ${second}: the same QuellmarLaunch.exe, ${ZIP}, "
+               "${bare} and SHA256SUMS, time stamp ${EPOCH}")

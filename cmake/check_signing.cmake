@@ -1,6 +1,7 @@
 # Signs a release with a throwaway self-signed code-signing certificate and
-# checks what a distributor relies on: the zip holds the signed executable and
-# SHA256SUMS names it; osslsigncode verifies its SHA-256 signature against the
+# checks what a distributor relies on: the zip holds the signed executable,
+# the executable beside the zip is that signed one, and `sha256sum -c
+# SHA256SUMS` passes on both; osslsigncode verifies its SHA-256 signature against the
 # certificate; taking the signature off gives back BUILT, the reproducible
 # unsigned executable; the password is nowhere in the build tree; and a wrong
 # password, none, or a missing certificate stops the build with a message
@@ -78,10 +79,20 @@ endif()
 if(NOT unsigned_hash STREQUAL built_hash)
   message(FATAL_ERROR "the signing build's unsigned executable differs from ${BUILT}")
 endif()
-string(REGEX REPLACE "[.]zip$" "" folder "${ZIP}")
+string(REGEX REPLACE "[.]zip$" ".exe" bare "${ZIP}")
+file(SHA256 ${build}/${bare} bare_hash)
+if(NOT bare_hash STREQUAL signed_hash)
+  message(FATAL_ERROR "${bare} beside the zip is not the signed executable")
+endif()
 file(READ ${build}/SHA256SUMS sums)
-if(NOT sums MATCHES "(^|\n)${shipped_hash}  ${folder}/QuellmarLaunch.exe\n")
+if(NOT sums MATCHES "(^|\n)${shipped_hash}  ${bare}\n")
   message(FATAL_ERROR "SHA256SUMS does not name the signed executable:\n${sums}")
+endif()
+find_program(SHA256SUM sha256sum REQUIRED)
+execute_process(COMMAND ${SHA256SUM} -c --strict SHA256SUMS WORKING_DIRECTORY ${build}
+                RESULT_VARIABLE failed OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(failed)
+  message(FATAL_ERROR "sha256sum -c SHA256SUMS fails on the signed release:\n${output}")
 endif()
 
 execute_process(COMMAND ${OSSLSIGNCODE} verify -CAfile ${WORK}/cert.pem -in ${shipped}
@@ -140,5 +151,5 @@ if(NOT failed OR NOT output MATCHES "QUELLMAR_SIGNING_CERT: there is no certific
   message(FATAL_ERROR "a missing certificate did not stop the configuration:\n${output}")
 endif()
 
-message(STATUS "signed ${ZIP}: verified, SHA256SUMS names it, unsigned it is ${BUILT}; "
+message(STATUS "signed ${ZIP} and ${bare}: verified, sha256sum -c passes, unsigned it is ${BUILT}; "
                "wrong, missing password and missing certificate refused")

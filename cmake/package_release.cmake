@@ -8,11 +8,13 @@
 # Unix times), the one release time stamp as the DOS time of every entry,
 # taken in UTC so that the time zone does not matter, and fixed permissions.
 #
-# Then SHA256SUMS goes beside the zips, in sha256sum's format: a line for each
-# zip, and a line for each executable in it, named as it is after unpacking
-# the zip into a folder named after it (QuellmarLaunch-1.0.0-win64.zip ->
-# QuellmarLaunch-1.0.0-win64/QuellmarLaunch.exe), so that `sha256sum -c`
-# checks both where the zip was unpacked that way.
+# Then the output directory is laid out as the release is published: beside
+# each zip the executable it holds (the signed one when signing), named for its
+# target as the zip is (QuellmarLaunch-1.0.0-win64.zip ->
+# QuellmarLaunch-1.0.0-win64.exe), for those who want the bare program; and
+# SHA256SUMS, in sha256sum's format, with a line for each of those files by
+# its name alone, so that a plain `sha256sum -c SHA256SUMS` passes in the
+# folder of the downloads.
 
 set(epoch ${CPACK_QUELLMAR_SOURCE_DATE_EPOCH})
 if(NOT epoch MATCHES "^[0-9]+$")
@@ -64,10 +66,12 @@ endif()
 set(sums "")
 foreach(package IN LISTS CPACK_PACKAGE_FILES)
   get_filename_component(name ${package} NAME)
-  string(REGEX REPLACE "[.]zip$" "" folder "${name}")
+  string(REGEX REPLACE "[.]zip$" "" base "${name}")
   file(SHA256 ${package} hash)
   string(APPEND sums "${hash}  ${name}\n")
-  set(unpacked ${CPACK_TOPLEVEL_DIRECTORY}/sums/${folder})
+  # The bare executable is taken out of the zip itself, so that it cannot
+  # differ from the one in the zip.
+  set(unpacked ${CPACK_TOPLEVEL_DIRECTORY}/bare/${base})
   file(REMOVE_RECURSE ${unpacked})
   file(MAKE_DIRECTORY ${unpacked})
   execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${package}
@@ -75,13 +79,19 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
   if(failed)
     message(FATAL_ERROR "${name} does not unpack")
   endif()
-  file(GLOB_RECURSE programs RELATIVE ${unpacked} ${unpacked}/*.exe)
-  list(SORT programs)
-  foreach(program IN LISTS programs)
-    file(SHA256 ${unpacked}/${program} hash)
-    string(APPEND sums "${hash}  ${folder}/${program}\n")
-  endforeach()
+  if(NOT EXISTS ${unpacked}/QuellmarLaunch.exe)
+    message(FATAL_ERROR "${name} holds no QuellmarLaunch.exe")
+  endif()
+  set(bare ${CPACK_PACKAGE_DIRECTORY}/${base}.exe)
+  file(REMOVE ${bare})
+  execute_process(COMMAND ${CMAKE_COMMAND} -E copy ${unpacked}/QuellmarLaunch.exe ${bare}
+                  RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "cannot write ${bare}")
+  endif()
+  file(SHA256 ${bare} hash)
+  string(APPEND sums "${hash}  ${base}.exe\n")
   file(REMOVE_RECURSE ${unpacked})
 endforeach()
 file(WRITE ${CPACK_PACKAGE_DIRECTORY}/SHA256SUMS "${sums}")
-message(STATUS "SHA256SUMS written to ${CPACK_PACKAGE_DIRECTORY}")
+message(STATUS "the bare executable and SHA256SUMS written to ${CPACK_PACKAGE_DIRECTORY}")

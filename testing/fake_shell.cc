@@ -8,7 +8,11 @@
 //
 // Like the real cmd.exe on Windows, and unlike Wine's, it cannot work in a
 // network folder: started in one, it warns and runs the command in the
-// Windows folder instead.
+// Windows folder instead. And like the real one, unlike Wine's, it runs an
+// AutoRun command first unless "/d" stands among its switches before "/c":
+// the command in FAKE_SHELL_AUTORUN, which stands for the registry's. It runs
+// in the same cmd.exe as what follows, so that an AutoRun "cd /d C:\dev"
+// moves the command there, as it does on Windows.
 #include <windows.h>
 
 #include <cstdlib>
@@ -63,6 +67,32 @@ std::wstring WorkingDirectory() {
   return directory;
 }
 
+// True when the switches between the program's name and "/c" (at
+// |switch_at|) include "/d", which turns AutoRun off.
+bool AutoRunOff(const std::wstring& line, size_t switch_at) {
+  std::wstring switches = line.substr(0, switch_at == std::wstring::npos ? line.size() : switch_at);
+  size_t name_end = switches.find(!line.empty() && line[0] == L'"' ? L'"' : L' ', 1);
+  switches = name_end == std::wstring::npos ? L"" : switches.substr(name_end + 1);
+  for (size_t start = 0; start < switches.size();) {
+    size_t end = switches.find(L' ', start);
+    if (end == std::wstring::npos)
+      end = switches.size();
+    if (end - start == 2 && switches[start] == L'/' &&
+        (switches[start + 1] == L'd' || switches[start + 1] == L'D')) {
+      return true;
+    }
+    start = end + 1;
+  }
+  return false;
+}
+
+// |command| behind |autorun|, if any, for one cmd.exe to run in turn.
+std::wstring AfterAutoRun(const std::wstring& autorun, const std::wstring& command) {
+  if (autorun.empty())
+    return command;
+  return command.empty() ? autorun : autorun + L" & " + command;
+}
+
 int RunInCmd(const std::wstring& command, const std::wstring& directory) {
   wchar_t system[MAX_PATH];
   GetSystemDirectoryW(system, MAX_PATH);
@@ -90,14 +120,15 @@ int main() {
   std::wstring command = switch_at == std::wstring::npos ? L"" : line.substr(switch_at + 4);
   std::wstring directory = WorkingDirectory();
   Log(L"FAKE_SHELL_WHERE_LOG", directory);
+  std::wstring autorun = AutoRunOff(line, switch_at) ? L"" : Variable(L"FAKE_SHELL_AUTORUN");
 
   std::wstring fail = Variable(L"FAKE_SHELL_FAIL");
   if (!fail.empty() && command.find(fail) != std::wstring::npos) {
-    std::wstring instead = Variable(L"FAKE_SHELL_INSTEAD");
+    std::wstring instead = AfterAutoRun(autorun, Variable(L"FAKE_SHELL_INSTEAD"));
     if (!instead.empty())
       RunInCmd(instead, directory);
     std::wstring status = Variable(L"FAKE_SHELL_STATUS");
     return status.empty() ? 1 : static_cast<int>(std::wcstoul(status.c_str(), nullptr, 10));
   }
-  return RunInCmd(command, directory);
+  return RunInCmd(AfterAutoRun(autorun, command), directory);
 }

@@ -17,18 +17,25 @@ void short_form(const wchar_t* path, wchar_t* out) {
     std::wcscpy(out, path);
 }
 
-// "<interpreter> /c <command>", nothing quoted or escaped. Returns nullptr
+// "<interpreter> /d /c <command>", nothing quoted or escaped. Returns nullptr
 // when memory for it cannot be had.
+//
+// "/d" keeps cmd.exe from running the registry's AutoRun command first: an
+// AutoRun such as "cd /d C:\dev" would make "xcopy *.*" copy that folder into
+// the installation instead of the payload, and its output and time would land
+// in every command the launcher runs.
 wchar_t* build_command_line(const wchar_t* interpreter, const wchar_t* command) {
+  constexpr wchar_t switches[] = L" /d /c ";
   wchar_t interpreter_short[max_path_units];
   short_form(interpreter, interpreter_short);
 
-  std::size_t length = std::wcslen(interpreter_short) + 4 + std::wcslen(command) + 1;
+  std::size_t length =
+      std::wcslen(interpreter_short) + std::wcslen(switches) + std::wcslen(command) + 1;
   wchar_t* line = static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, length * sizeof(wchar_t)));
   if (line == nullptr)
     return nullptr;
   std::wcscpy(line, interpreter_short);
-  std::wcscat(line, L" /c ");
+  std::wcscat(line, switches);
   std::wcscat(line, command);
   return line;
 }

@@ -2,11 +2,12 @@
 #ifndef QUELLMAR_COMMAND_RUN_COMMAND_H_
 #define QUELLMAR_COMMAND_RUN_COMMAND_H_
 
-// Runs |command| as "<interpreter> /c <command>" in the launcher's console,
-// environment and current directory, and waits for it to end. The interpreter
-// is the one "COMSPEC" names, or "CMD.EXE" found in the current directory or
-// along "PATH" when "COMSPEC" is not set. Returns the interpreter's exit
-// status unchanged, or -1 when no interpreter could be started.
+// Runs |command| as "<interpreter> /d /c <command>" (no AutoRun command of the
+// registry runs first) in the launcher's console, environment and current
+// directory, and waits for it to end. The interpreter is the one "COMSPEC"
+// names, or "CMD.EXE" found in the current directory or along "PATH" when
+// "COMSPEC" is not set. Returns the interpreter's exit status unchanged, or -1
+// when no interpreter could be started.
 int run_command(const wchar_t* command);
 
 #endif  // QUELLMAR_COMMAND_RUN_COMMAND_H_

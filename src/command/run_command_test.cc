@@ -39,8 +39,8 @@ std::wstring Widen(const std::string& text) {
   return std::wstring(text.begin(), text.end());
 }
 
-// A command line as the interpreter received it: the interpreter's path, then
-// everything after the first " /c ".
+// A command line as the interpreter received it: the interpreter's path before
+// the switches " /d /c ", and everything after them.
 struct LoggedCall {
   std::string interpreter;
   std::string command;
@@ -99,11 +99,11 @@ class RunCommandTest : public ::testing::Test {
       if (end == std::string::npos)
         end = log.size();
       std::string line = log.substr(start, end - start);
-      std::size_t switch_at = line.find(" /c ");
-      if (switch_at == std::string::npos) {
-        calls.push_back({line, "<no /c>"});
+      std::size_t switches_at = line.find(" /d /c ");
+      if (switches_at == std::string::npos) {
+        calls.push_back({line, "<no /d /c>"});
       } else {
-        calls.push_back({line.substr(0, switch_at), line.substr(switch_at + 4)});
+        calls.push_back({line.substr(0, switches_at), line.substr(switches_at + 7)});
       }
       start = end + 2;
     }

@@ -130,6 +130,21 @@ TEST_F(LaunchTest, FailedCopyLeavesNoInstallationBehind) {
   EXPECT_EQ(StandinRuns(), 1);
 }
 
+TEST_F(LaunchTest, AutoRunThatChangesFolderDoesNotLeadTheCopyAstray) {
+  // The fake interpreter runs an AutoRun command as Windows' cmd.exe does
+  // without "/d"; this one would make "xcopy *.*" copy another folder.
+  const std::wstring elsewhere = L"C:\\elsewhere";
+  RemoveTree(elsewhere);
+  ASSERT_TRUE(WriteBytes(elsewhere + L"\\private\\notes.txt", "not the payload"));
+  FakeShell(L"");
+  environment_.Set(L"FAKE_SHELL_AUTORUN", L"cd /d C:\\elsewhere");
+  StartLauncher();
+  EXPECT_EQ(Choose(L'1'), 0u);
+  ExpectInstalledCopyOfPayload();
+  EXPECT_EQ(StandinRuns(), 1);
+  RemoveTree(elsewhere);
+}
+
 // The test shares the console with the launcher, and must outlast the Ctrl+C
 // it sends as the launcher does; a handler of its own is not inherited.
 BOOL WINAPI OutlastInterrupt(DWORD event) {

@@ -141,7 +141,7 @@ TEST_F(LauncherTest, FailingClsIsReportedWithTwelve) {
   EXPECT_TRUE(console_.IsWaiting());
   EXPECT_EQ(Choose(L'x'), 3u);
   ASSERT_EQ(ShellLog().size(), 1u);
-  EXPECT_NE(ShellLog()[0].find(" /c cls"), std::string::npos) << ShellLog()[0];
+  EXPECT_NE(ShellLog()[0].find(" /d /c cls"), std::string::npos) << ShellLog()[0];
 }
 
 HANDLE InheritableFile(const std::wstring& path, DWORD access, DWORD disposition) {
