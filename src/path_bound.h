@@ -10,4 +10,9 @@
 // instead of letting a command fail in a worse way.
 constexpr std::size_t max_path_units = 260;
 
+// 247 characters and the terminator: a folder's path must leave room for an
+// 8.3 file name in it, so CreateDirectory refuses longer ones, and a copy
+// that creates one fails part-way.
+constexpr std::size_t max_folder_path_units = max_path_units - 12;
+
 #endif  // QUELLMAR_PATH_BOUND_H_

@@ -33,7 +33,8 @@ bool walk_payload(HANDLE installed, TreeVisitor visitor) {
 Step stop_at_long_path(const TreeVisit& visit) {
   // As xcopy sees it: "C:\Quellmar\" and the path below the payload folder.
   std::size_t installed_length = install_directory_length + 1 + visit.path_length;
-  if (visit.phase == Phase::leaving_folder || installed_length < max_path_units)
+  std::size_t bound = visit.phase == Phase::file ? max_path_units : max_folder_path_units;
+  if (visit.phase == Phase::leaving_folder || installed_length < bound)
     return Step::go_on;
   SetLastError(ERROR_FILENAME_EXCED_RANGE);
   return Step::stop;

@@ -5,8 +5,8 @@
 #define QUELLMAR_LAUNCHER_PAYLOAD_TREE_H_
 
 // True when every folder and file of the payload keeps its path under
-// C:\Quellmar within the path bound; a longer one makes xcopy fail, or hang
-// under Wine. Returns false with ERROR_FILENAME_EXCED_RANGE, or with the
+// C:\Quellmar within the path bounds, of folders and of files; a longer one
+// makes xcopy fail part-way, or hang under Wine. Returns false with ERROR_FILENAME_EXCED_RANGE, or with the
 // last-error value of a listing that failed.
 bool payload_fits_install_directory();
 

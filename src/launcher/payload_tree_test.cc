@@ -41,21 +41,29 @@ class PayloadTreeTest : public LauncherTest {
 };
 
 TEST_F(PayloadTreeTest, PayloadPathTooLongForTheInstallationIsNotCopied) {
-  // A payload file whose path under C:\Quellmar has 260 characters: xcopy
-  // fails on it, or under Wine never ends.
-  const std::wstring too_long = PathOfLength(kInstall, 260).substr(12);
-  ASSERT_TRUE(WriteBytes(LongPath(kPayloadFolder + L"\\" + too_long), "deep"));
+  // A payload file whose path under C:\Quellmar has 260 characters, and a
+  // folder whose path has 248, which leaves no room for an 8.3 name in it:
+  // xcopy fails on either, or under Wine never ends on the file. Wine's xcopy
+  // creates such a folder, so only the check shows.
+  const std::wstring file_too_long = PathOfLength(kInstall, 260).substr(12);
+  const std::wstring folder_too_long = PathOfLength(kInstall, 248).substr(12) + L"\\f";
   FakeShell(L"");  // every command runs, and is logged
-  ExpectCopyUndone(ERROR_FILENAME_EXCED_RANGE);
-  EXPECT_FALSE(Copied());
+  for (const std::wstring& too_long : {file_too_long, folder_too_long}) {
+    SCOPED_TRACE(Narrow(too_long));
+    ASSERT_TRUE(WriteBytes(LongPath(kPayloadFolder + L"\\" + too_long), "deep"));
+    ExpectCopyUndone(ERROR_FILENAME_EXCED_RANGE);
+    EXPECT_FALSE(Copied());
+    RemoveTree(LongPath(kPayloadFolder + L"\\" + too_long.substr(0, too_long.find(L'\\'))));
+  }
 
-  // At 259 characters it is copied like any other file.
-  RemoveTree(LongPath(kPayloadFolder + L"\\" + too_long.substr(0, too_long.find(L'\\'))));
-  const std::wstring longest = PathOfLength(kInstall, 259).substr(12);
-  ASSERT_TRUE(WriteBytes(LongPath(kPayloadFolder + L"\\" + longest), "deepest"));
+  // A file at 259 characters and a folder at 247 are copied like any other.
+  const std::wstring longest_file = PathOfLength(kInstall, 259).substr(12);
+  const std::wstring longest_folder = PathOfLength(kInstall, 247).substr(12) + L"\\f";
+  for (const std::wstring& longest : {longest_file, longest_folder})
+    ASSERT_TRUE(WriteBytes(LongPath(kPayloadFolder + L"\\" + longest), "deepest"));
   StartLauncher();
   EXPECT_EQ(Choose(L'1'), 0u) << Narrow(console_.Screen());
-  EXPECT_EQ(ReadBytes(LongPath(std::wstring(kInstall) + L"\\" + longest)), "deepest");
+  EXPECT_EQ(ReadBytes(LongPath(std::wstring(kInstall) + L"\\" + longest_file)), "deepest");
   EXPECT_EQ(ListTree(LongPath(kInstall)), ListTree(LongPath(kPayloadFolder)));
   EXPECT_EQ(StandinRuns(), 1);
 }
