@@ -40,12 +40,18 @@ void ConsoleSession::EndChild() {
   if (process_ == nullptr)
     return;
   // A child still running here failed its test; it must not outlive it.
-  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
-    TerminateProcess(process_, 99);
-    WaitForSingleObject(process_, kPatience);
-  }
+  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT)
+    CutOff();
   CloseHandle(process_);
   process_ = nullptr;
+  CloseHandle(job_);
+  job_ = nullptr;
+}
+
+void ConsoleSession::CutOff() {
+  if (job_ == nullptr || !TerminateJobObject(job_, 99))
+    TerminateProcess(process_, 99);
+  WaitForSingleObject(process_, kPatience);
 }
 
 ConsoleSession::~ConsoleSession() {
@@ -78,12 +84,17 @@ bool ConsoleSession::Start(const std::wstring& command_line, const StartOptions&
     directory = nullptr;
   }
   PROCESS_INFORMATION info = {};
-  BOOL created = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, directory,
-                                &startup, &info);
+  // Suspended until it is in its job, so that all it starts is in there too.
+  BOOL created = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
+                                nullptr, directory, &startup, &info);
   if (network)
     SetCurrentDirectoryW(saved);
   if (!created)
     return false;
+  job_ = CreateJobObjectW(nullptr, nullptr);
+  if (job_ != nullptr)
+    AssignProcessToJobObject(job_, info.hProcess);
+  ResumeThread(info.hThread);
   CloseHandle(info.hThread);
   process_ = info.hProcess;
   return true;

@@ -54,6 +54,9 @@ class ConsoleSession {
   // True when the child is still running after a short grace period: it is
   // waiting for input instead of going on.
   bool IsWaiting();
+  // Ends the child and everything it started at once, as closing its console
+  // window, ending its task or a power cut does: nothing of it runs after.
+  void CutOff();
 
  private:
   void EndChild();
@@ -61,6 +64,7 @@ class ConsoleSession {
   HANDLE input_;
   HANDLE output_;
   HANDLE process_ = nullptr;
+  HANDLE job_ = nullptr;  // the child and what it starts
 };
 
 // Records for tests that build their own input.

@@ -4,7 +4,9 @@
 // FAKE_SHELL_FAIL is set and the command after "/c " contains it, it runs
 // FAKE_SHELL_INSTEAD through Wine's real cmd.exe when that is set, or nothing,
 // and exits with FAKE_SHELL_STATUS (default 1); any other command runs through
-// the real cmd.exe and yields its status.
+// the real cmd.exe and yields its status. With FAKE_SHELL_HANG set, a failing
+// command logs "hanging" after its work and ends only once the file that
+// FAKE_SHELL_HANG names exists.
 //
 // Like the real cmd.exe on Windows, and unlike Wine's, it cannot work in a
 // network folder: started in one, it warns and runs the command in the
@@ -127,6 +129,13 @@ int main() {
     std::wstring instead = AfterAutoRun(autorun, Variable(L"FAKE_SHELL_INSTEAD"));
     if (!instead.empty())
       RunInCmd(instead, directory);
+    // A command that has done its work and not yet ended, until released.
+    std::wstring release = Variable(L"FAKE_SHELL_HANG");
+    if (!release.empty()) {
+      Log(L"FAKE_SHELL_LOG", L"hanging");
+      while (GetFileAttributesW(release.c_str()) == INVALID_FILE_ATTRIBUTES)
+        Sleep(20);
+    }
     std::wstring status = Variable(L"FAKE_SHELL_STATUS");
     return status.empty() ? 1 : static_cast<int>(std::wcstoul(status.c_str(), nullptr, 10));
   }

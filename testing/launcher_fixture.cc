@@ -73,6 +73,21 @@ void LauncherTest::FakeShell(const wchar_t* failing, const wchar_t* status,
   environment_.Set(L"FAKE_SHELL_INSTEAD", instead);
 }
 
+void LauncherTest::HoldShellUntil(const wchar_t* release) {
+  environment_.Set(L"FAKE_SHELL_HANG", release);
+}
+
+void AddBulkToPayload() {
+  const std::string bytes(16384, 'q');
+  for (int folder = 0; folder < 40; ++folder) {
+    for (int file = 0; file < 25; ++file) {
+      ASSERT_TRUE(WriteBytes(std::wstring(kPackage) + L"\\Quellmar\\bulk\\" +
+                                 std::to_wstring(folder) + L"\\" + std::to_wstring(file) + L".dat",
+                             bytes));
+    }
+  }
+}
+
 namespace {
 
 std::vector<std::string> LinesOf(const std::wstring& path) {

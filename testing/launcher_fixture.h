@@ -52,6 +52,9 @@ class LauncherTest : public ::testing::Test {
   // |instead|, a failing command runs that through cmd.exe first.
   void FakeShell(const wchar_t* failing, const wchar_t* status = L"1",
                  const wchar_t* instead = nullptr);
+  // Makes the fake interpreter's failing command, once it has done its work,
+  // wait until the file |release| exists before it ends.
+  void HoldShellUntil(const wchar_t* release);
   // The fake interpreter's log, one command line a line.
   std::vector<std::string> ShellLog();
   // Where the fake interpreter ran each command, a directory a line.
@@ -71,6 +74,10 @@ class LauncherTest : public ::testing::Test {
   ConsoleSession console_;
   ScopedEnvironment environment_;
 };
+
+// A thousand files more in the payload folder, in forty folders: they keep
+// xcopy busy for a while, so that a test finds it copying.
+void AddBulkToPayload();
 
 // Files beside the installation directory that no action may touch.
 struct Bystander {

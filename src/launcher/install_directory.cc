@@ -4,7 +4,9 @@
 
 #include <cwchar>
 
+#include "launcher/install_mark.h"
 #include "launcher/link_safe_files.h"
+#include "launcher/passing_holds.h"
 #include "launcher/tree_walk.h"
 
 namespace {
@@ -15,11 +17,6 @@ constexpr const wchar_t* known_subdirectories[] = {
     L"Quellmar.tmp\\4", L"Quellmar.tmp\\3", L"Quellmar.tmp\\2", L"Quellmar.tmp\\1",
     L"Quellmar.tmp",    L"_listing",        L"document",        L"QBASIC",
 };
-
-// A scanner, the indexer or Explorer often holds a folder or file for a moment
-// after it changed, and a deleted file stays pending until that handle closes.
-constexpr DWORD removal_patience_ms = 2000;
-constexpr DWORD removal_pause_ms = 100;
 
 bool is_passing_obstacle(DWORD error) {
   return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
@@ -34,13 +31,22 @@ bool is_known_subdirectory(const TreeVisit& visit) {
   return false;
 }
 
+// The mark goes last, once nothing else is left; it is not entered either.
+bool is_mark(const TreeVisit& visit) {
+  return is_install_mark({visit.path, visit.path_length});
+}
+
 Step delete_installed_file(const TreeVisit& visit) {
-  if (visit.phase == Phase::file && !delete_file_in(visit.folder, visit.entry->name))
-    return Step::failed;
-  return Step::go_on;
+  if (is_mark(visit))
+    return Step::skip_contents;
+  if (visit.phase != Phase::file)
+    return Step::go_on;
+  return delete_file_in(visit.folder, visit.entry->name) ? Step::go_on : Step::failed;
 }
 
 Step remove_known_subdirectory(const TreeVisit& visit) {
+  if (is_mark(visit))
+    return Step::skip_contents;
   if (visit.phase == Phase::link) {
     SetLastError(link_in_the_way);
     return Step::failed;
@@ -79,14 +85,36 @@ bool delete_installed_files() {
   return walk_installation(delete_installed_file);
 }
 
+bool remove_empty_install_directory() {
+  HANDLE installed = open_folder(install_directory, LinkAtPath::refuse);
+  if (installed == INVALID_HANDLE_VALUE)
+    return false;
+  FolderListing listing;
+  bool listed = list_folder(installed, &listing);
+  DWORD error = GetLastError();
+  CloseHandle(installed);
+  if (!listed) {
+    SetLastError(error);
+    return false;
+  }
+  bool empty =
+      listing.count == 0 || (listing.count == 1 && is_install_mark(listing.entries[0].name));
+  free_listing(&listing);
+  if (!empty) {
+    SetLastError(ERROR_DIR_NOT_EMPTY);
+    return false;
+  }
+  return remove_install_mark() && remove_folder(install_directory);
+}
+
 bool remove_install_directory() {
-  for (DWORD waited = 0;; waited += removal_pause_ms) {
+  for (DWORD waited = 0;; waited += passing_hold_pause_ms) {
     // A link anywhere, or a known subdirectory that stays, keeps the
     // directory; then the last failure is what the report shows.
-    if (walk_installation(remove_known_subdirectory) && remove_folder(install_directory))
+    if (walk_installation(remove_known_subdirectory) && remove_empty_install_directory())
       return true;
-    if (!is_passing_obstacle(GetLastError()) || waited >= removal_patience_ms)
+    if (!is_passing_obstacle(GetLastError()) || waited >= passing_hold_patience_ms)
       return false;
-    Sleep(removal_pause_ms);
+    Sleep(passing_hold_pause_ms);
   }
 }

@@ -38,11 +38,17 @@ TEST_F(LaunchTest, LaterLaunchesStartTheInstallationAsItIs) {
   ASSERT_TRUE(WriteBytes(kPayloadFolder + L"\\QUELLMAR.BAS", "20 PRINT \"NEWER\"\r\n"));
   ASSERT_TRUE(WriteBytes(kPayloadFolder + L"\\added.txt", "new in the package"));
 
+  // What the program changes in its installation stays.
+  ASSERT_TRUE(WriteBytes(std::wstring(kInstall) + L"\\Quellmar.tmp\\1\\saved.dat", "work"));
+  ASSERT_TRUE(DeleteFileW((std::wstring(kInstall) + L"\\start.bat").c_str()));
+
   console_.Clear();
   StartLauncher();
   EXPECT_EQ(Choose(L'1'), 0u);
   EXPECT_EQ(ReadBytes(std::wstring(kInstall) + L"\\QUELLMAR.BAS"), kPayload[0].bytes);
   EXPECT_FALSE(Exists(std::wstring(kInstall) + L"\\added.txt"));
+  EXPECT_EQ(ReadBytes(std::wstring(kInstall) + L"\\Quellmar.tmp\\1\\saved.dat"), "work");
+  EXPECT_FALSE(Exists(std::wstring(kInstall) + L"\\start.bat"));
   EXPECT_EQ(StandinRuns(), 2);
 }
 
@@ -149,18 +155,6 @@ TEST_F(LaunchTest, AutoRunThatChangesFolderDoesNotLeadTheCopyAstray) {
 // it sends as the launcher does; a handler of its own is not inherited.
 BOOL WINAPI OutlastInterrupt(DWORD event) {
   return event == CTRL_C_EVENT;
-}
-
-// Files that keep xcopy busy for a while, so that a Ctrl+C finds it copying.
-void AddBulkToPayload() {
-  const std::string bytes(16384, 'q');
-  for (int folder = 0; folder < 40; ++folder) {
-    for (int file = 0; file < 25; ++file) {
-      ASSERT_TRUE(WriteBytes(kPayloadFolder + L"\\bulk\\" + std::to_wstring(folder) + L"\\" +
-                                 std::to_wstring(file) + L".dat",
-                             bytes));
-    }
-  }
 }
 
 TEST_F(LaunchTest, CtrlCDuringTheCopyEndsTheCopyAndLeavesNoInstallation) {

@@ -114,10 +114,12 @@ HANDLE open_through_path(HANDLE folder, EntryName name, ACCESS_MASK access) {
 }
 
 bool handle_attributes(HANDLE handle, DWORD* attributes) {
-  BY_HANDLE_FILE_INFORMATION information;
-  if (!GetFileInformationByHandle(handle, &information))
+  // Not GetFileInformationByHandle, which asks the volume as well, at a cost
+  // that a walk pays for every folder.
+  FILE_BASIC_INFO basic;
+  if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic))
     return false;
-  *attributes = information.dwFileAttributes;
+  *attributes = basic.FileAttributes;
   return true;
 }
 
@@ -175,14 +177,11 @@ bool clear_read_only(HANDLE file) {
   return SetFileInformationByHandle(file, FileBasicInfo, &changed, sizeof changed) != 0;
 }
 
-// Deletes the entry that |handle| holds, keeping the last-error value of a
-// failure past the handle's closing.
-bool delete_and_close(HANDLE handle, bool clear_read_only_first) {
-  bool deleted = (!clear_read_only_first || clear_read_only(handle)) && mark_for_deletion(handle);
+bool close_keeping_error(HANDLE handle, bool result) {
   DWORD error = GetLastError();
   CloseHandle(handle);
   SetLastError(error);
-  return deleted;
+  return result;
 }
 
 // Wine opens a link as what it leads to, whatever the flags, and its handle
@@ -293,21 +292,25 @@ bool delete_file_in(HANDLE folder, EntryName name) {
   HANDLE file = open_in(folder, name, file_deletion_access, Kind::file);
   if (file == INVALID_HANDLE_VALUE)
     return false;
-  return delete_and_close(file, true);
+  return close_keeping_error(file, clear_read_only(file) && mark_for_deletion(file));
 }
 
 bool remove_subfolder(HANDLE folder, EntryName name) {
   HANDLE subfolder = open_in(folder, name, folder_removal_access, Kind::folder);
   if (subfolder == INVALID_HANDLE_VALUE)
     return false;
-  return delete_and_close(subfolder, false);
+  return delete_and_close(subfolder);
 }
 
 bool remove_folder(const wchar_t* path) {
   HANDLE folder = open_path(path, folder_removal_access, LinkAtPath::refuse);
   if (folder == INVALID_HANDLE_VALUE)
     return false;
-  return delete_and_close(folder, false);
+  return delete_and_close(folder);
+}
+
+bool delete_and_close(HANDLE handle) {
+  return close_keeping_error(handle, mark_for_deletion(handle));
 }
 
 bool list_folder(HANDLE folder, FolderListing* listing) {

@@ -53,6 +53,10 @@ bool remove_subfolder(HANDLE folder, EntryName name);
 // Removes the folder at |path| when it is empty; never a link.
 bool remove_folder(const wchar_t* path);
 
+// Deletes the file or empty folder that |handle| holds, opened with DELETE
+// access, and closes the handle; the last-error value of a failure stays.
+bool delete_and_close(HANDLE handle);
+
 // One entry of a folder, as its listing shows it.
 struct ListedEntry {
   EntryName name;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "launcher/install_directory.h"
+#include "launcher/install_mark.h"
 #include "launcher/link_safe_files.h"
 #include "launcher/tree_walk.h"
 #include "path_bound.h"
@@ -30,7 +31,11 @@ bool walk_payload(HANDLE installed, TreeVisitor visitor) {
   return complete;
 }
 
-Step stop_at_long_path(const TreeVisit& visit) {
+Step stop_at_unfit_path(const TreeVisit& visit) {
+  if (is_install_mark({visit.path, visit.path_length})) {
+    SetLastError(ERROR_FILE_EXISTS);
+    return Step::stop;
+  }
   // As xcopy sees it: "C:\Quellmar\" and the path below the payload folder.
   std::size_t installed_length = install_directory_length + 1 + visit.path_length;
   std::size_t bound = visit.phase == Phase::file ? max_path_units : max_folder_path_units;
@@ -82,7 +87,7 @@ Step remove_installed_entry(const TreeVisit& visit) {
 }  // namespace
 
 bool payload_fits_install_directory() {
-  return walk_payload(nullptr, stop_at_long_path);
+  return walk_payload(nullptr, stop_at_unfit_path);
 }
 
 bool installation_matches_payload() {
@@ -100,5 +105,4 @@ void remove_copied_payload() {
     return;
   walk_payload(installed, remove_installed_entry);
   CloseHandle(installed);
-  remove_folder(install_directory);  // only when nothing else is left in it
 }

@@ -6,8 +6,8 @@
 
 // True when every folder and file of the payload keeps its path under
 // C:\Quellmar within the path bounds, of folders and of files; a longer one
-// makes xcopy fail part-way, or hang under Wine. Returns false with ERROR_FILENAME_EXCED_RANGE, or with the
-// last-error value of a listing that failed.
+// makes xcopy fail part-way, or hang under Wine. Returns false with ERROR_FILENAME_EXCED_RANGE, or
+// with the last-error value of a listing that failed.
 bool payload_fits_install_directory();
 
 // True when C:\Quellmar holds every folder and every file of the payload,
@@ -16,10 +16,10 @@ bool payload_fits_install_directory();
 bool installation_matches_payload();
 
 // Removes from C:\Quellmar exactly the files and folders whose paths the
-// payload holds: files, folders only when empty and after what is below
-// them, then C:\Quellmar itself only when empty. Anything else (a second
-// launcher's copy, the user's own files) stays. It never goes through a
-// junction or other reparse point, C:\Quellmar included.
+// payload holds: files, and folders only when empty and after what is below
+// them. Anything else (the user's own files, the program's saved work) stays.
+// It never goes through a junction or other reparse point, C:\Quellmar
+// included.
 void remove_copied_payload();
 
 #endif  // QUELLMAR_LAUNCHER_PAYLOAD_TREE_H_

@@ -68,6 +68,13 @@ TEST_F(PayloadTreeTest, PayloadPathTooLongForTheInstallationIsNotCopied) {
   EXPECT_EQ(StandinRuns(), 1);
 }
 
+TEST_F(PayloadTreeTest, PayloadHoldingTheMarksNameIsNotCopied) {
+  ASSERT_TRUE(WriteBytes(kPayloadFolder + L"\\QuellmarLaunch.unfinished", "mine"));
+  FakeShell(L"");
+  ExpectCopyUndone(ERROR_FILE_EXISTS);
+  EXPECT_FALSE(Copied());
+}
+
 TEST_F(PayloadTreeTest, CopyThatSaysZeroButIsIncompleteIsUndone) {
   // What a copy command may leave while it still ends with 0: Wine's xcopy
   // after "Disk full." in a subfolder, a copy stopped part-way.
@@ -114,10 +121,23 @@ TEST_F(PayloadTreeTest, FailedCopyRemovesOnlyThePayloadsOwnPaths) {
   ExpectFailure(15, L"System command XCOPY not executed.");
   EXPECT_FALSE(Exists(std::wstring(kInstall) + L"\\QUELLMAR.BAS"));
   ExpectBystandersIntact(strays);
-  EXPECT_EQ(ListTree(kInstall),
-            (std::vector<std::wstring>{L"QBASIC\\", L"QBASIC\\mine.bas", L"notes.txt", L"saves\\",
-                                       L"saves\\game1.sav"}));
+  // What is left stays marked as unfinished.
+  EXPECT_EQ(
+      ListTree(kInstall),
+      (std::vector<std::wstring>{L"QBASIC\\", L"QBASIC\\mine.bas", L"QuellmarLaunch.unfinished\\",
+                                 L"notes.txt", L"saves\\", L"saves\\game1.sav"}));
   EXPECT_EQ(StandinRuns(), 0);
+
+  // So the next launch copies again, and keeps what is not the payload's.
+  console_.Clear();
+  FakeShell(L"");
+  StartLauncher();
+  EXPECT_EQ(Choose(L'1'), 0u) << Narrow(console_.Screen());
+  EXPECT_TRUE(Copied());
+  ExpectBystandersIntact(strays);
+  EXPECT_EQ(ReadBytes(std::wstring(kInstall) + L"\\QUELLMAR.BAS"), kPayload[0].bytes);
+  EXPECT_FALSE(Exists(std::wstring(kInstall) + L"\\QuellmarLaunch.unfinished"));
+  EXPECT_EQ(StandinRuns(), 1);
 }
 
 TEST_F(PayloadTreeTest, FailedCopysCleanUpLeavesALinkAndWhatItLeadsTo) {
@@ -139,7 +159,9 @@ TEST_F(PayloadTreeTest, FailedCopysCleanUpLeavesALinkAndWhatItLeadsTo) {
   ExpectFailure(15, L"System command XCOPY not executed.");
   ExpectBystandersIntact(behind);
   EXPECT_TRUE(IsLink(std::wstring(kInstall) + L"\\QBASIC"));
-  EXPECT_EQ(ListTree(kInstall), std::vector<std::wstring>{L"QBASIC\\"});  // the rest went
+  // The rest went; what is left stays marked as unfinished.
+  EXPECT_EQ(ListTree(kInstall),
+            (std::vector<std::wstring>{L"QBASIC\\", L"QuellmarLaunch.unfinished\\"}));
   EXPECT_EQ(StandinRuns(), 0);
 }
 

@@ -114,6 +114,25 @@ void walk_folder(Walk& walk, HANDLE folder, HANDLE mirror_folder, std::size_t pa
   free_listing(&listing);
 }
 
+Step remove_entry(const TreeVisit& visit) {
+  bool removed = true;
+  switch (visit.phase) {
+    case Phase::file:
+      removed = delete_file_in(visit.folder, visit.entry->name);
+      break;
+    case Phase::link:
+      SetLastError(link_in_the_way);
+      removed = false;
+      break;
+    case Phase::entering_folder:
+      break;
+    case Phase::leaving_folder:
+      removed = remove_subfolder(visit.folder, visit.entry->name);
+      break;
+  }
+  return removed ? Step::go_on : Step::failed;
+}
+
 }  // namespace
 
 bool walk_tree(HANDLE root, HANDLE mirror_root, TreeVisitor visitor) {
@@ -127,4 +146,18 @@ bool walk_tree(HANDLE root, HANDLE mirror_root, TreeVisitor visitor) {
     return true;
   SetLastError(walk.error);
   return false;
+}
+
+bool remove_tree(const wchar_t* path) {
+  HANDLE folder = open_folder(path, LinkAtPath::refuse);
+  if (folder == INVALID_HANDLE_VALUE)
+    return false;
+  bool emptied = walk_tree(folder, nullptr, remove_entry);
+  DWORD error = GetLastError();
+  CloseHandle(folder);
+  if (!emptied) {
+    SetLastError(error);
+    return false;
+  }
+  return remove_folder(path);
 }

@@ -49,4 +49,9 @@ using TreeVisitor = Step (*)(const TreeVisit& visit);
 // walk goes on past such a folder).
 bool walk_tree(HANDLE root, HANDLE mirror_root, TreeVisitor visitor);
 
+// Removes the folder at |path| with everything in it, never through a link: a
+// link in it stays, and so does the folder. Returns false with the last-error
+// value of the first failure.
+bool remove_tree(const wchar_t* path);
+
 #endif  // QUELLMAR_LAUNCHER_TREE_WALK_H_

@@ -5,6 +5,7 @@
 #include "console/key_reader.h"
 #include "launcher/actions.h"
 #include "launcher/install_directory.h"
+#include "launcher/install_mark.h"
 #include "launcher/link_safe_files.h"
 #include "launcher/screen_texts.h"
 
@@ -39,6 +40,10 @@ ErrorCode uninstall_action() {
 
   if (!SetCurrentDirectoryW(L"c:\\"))
     return current_directory_not_set;
+  // Until only the empty folder is left, a launch must not take it for a
+  // finished installation; nor may a second launcher work on it meanwhile.
+  if (!mark_install_directory())
+    return directory_not_removed;
   // Not the interpreter's del: it follows links out of the installation.
   if (!delete_installed_files())
     return del_not_executed;

@@ -1,0 +1,139 @@
+// An installation that a launcher did not finish is never started as it is:
+// not after the launcher was cut off, not while another launcher works on it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "launcher_fixture.h"
+
+namespace {
+
+const std::wstring kPayloadFolder = std::wstring(kPackage) + L"\\Quellmar";
+constexpr wchar_t kXcopy[] = L"xcopy *.* C:\\Quellmar /e /h /i";
+constexpr wchar_t kRelease[] = L"C:\\release-the-copy";
+
+class UnfinishedInstallTest : public LauncherTest {
+ protected:
+  void SetUp() override {
+    LauncherTest::SetUp();
+    bystanders_ = PlantBystanders();
+  }
+  void TearDown() override {
+    ExpectBystandersIntact(bystanders_);
+    for (const Bystander& bystander : bystanders_)
+      RemoveTree(bystander.path);
+    RemoveTree(kRelease);
+    LauncherTest::TearDown();
+  }
+
+  // The copy runs and then does not end until released: the launcher is at
+  // work on the installation, between its copy and the copy's check.
+  void StartCopyThatWaits() {
+    FakeShell(L"xcopy", L"0", kXcopy);
+    HoldShellUntil(kRelease);
+    StartLauncher();
+    console_.Char(L'1');
+    for (DWORD waited = 0; !ShellLogHolds("hanging") && waited < kPatience; waited += 20)
+      Sleep(20);
+    ASSERT_TRUE(ShellLogHolds("hanging"));
+  }
+
+  bool ShellLogHolds(const std::string& line) {
+    std::vector<std::string> log = ShellLog();
+    return std::find(log.begin(), log.end(), line) != log.end();
+  }
+
+  // The next launch, after the launcher was cut off: it copies the whole
+  // payload again and starts it, as a first launch does.
+  void ExpectNextLaunchInstallsAfresh() {
+    console_.Clear();
+    FakeShell(L"");  // every command runs, and is logged
+    RemoveTree(kShellLog);
+    StartLauncher();
+    EXPECT_EQ(Choose(L'1'), 0u) << Narrow(console_.Screen());
+    std::vector<std::string> log = ShellLog();
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& line) {
+      return line.find("/c xcopy") != std::string::npos;
+    }));
+    EXPECT_EQ(ListTree(kInstall), ListTree(kPayloadFolder));  // the mark is gone too
+    EXPECT_FALSE(Exists(L"C:\\Quellmar.unfinished"));
+    EXPECT_EQ(StandinRuns(), 1);
+  }
+
+  std::vector<Bystander> bystanders_;
+};
+
+TEST_F(UnfinishedInstallTest, LauncherCutOffDuringTheCopy) {
+  AddBulkToPayload();
+  StartLauncher();
+  console_.Char(L'1');
+  for (DWORD waited = 0; !HoldsAnyFile(kInstall) && waited < kPatience; waited += 5)
+    Sleep(5);
+  ASSERT_TRUE(HoldsAnyFile(kInstall));
+  console_.CutOff();
+  ASSERT_NE(ListTree(kInstall), ListTree(kPayloadFolder));
+  ExpectNextLaunchInstallsAfresh();
+}
+
+TEST_F(UnfinishedInstallTest, LauncherCutOffBetweenTheCopyAndItsCheck) {
+  StartCopyThatWaits();
+  console_.CutOff();
+  ExpectNextLaunchInstallsAfresh();
+}
+
+TEST_F(UnfinishedInstallTest, SecondLauncherWhileTheFirstCopiesTouchesNothing) {
+  StartCopyThatWaits();
+  const std::vector<std::wstring> installed = ListTree(kInstall);
+
+  // A second window, on the same console: first "1", then "2".
+  ConsoleSession second;
+  for (wchar_t key : {L'1', L'2'}) {
+    SCOPED_TRACE(key);
+    ASSERT_TRUE(second.Start(L"\"" + BuiltProgram(L"QuellmarLaunch.exe") + L"\"", {kPackage}));
+    ASSERT_TRUE(second.WaitForText(kPrompt));
+    second.Char(key);
+    ASSERT_TRUE(second.WaitForText(L"in function main( )")) << Narrow(second.Screen());
+    EXPECT_NE(second.Screen().find(key == L'1' ? MainHeader(15) : MainHeader(2)),
+              std::wstring::npos)
+        << Narrow(second.Screen());
+    EXPECT_EQ(ShownLastError(), ERROR_SHARING_VIOLATION);
+    second.Char(L'x');
+    DWORD status = 0;
+    EXPECT_TRUE(second.WaitForExit(&status));
+    EXPECT_EQ(status, 3u);
+    EXPECT_EQ(ListTree(kInstall), installed);
+    EXPECT_EQ(StandinRuns(), 0);
+    second.Clear();
+  }
+
+  // The first one checks its copy and starts DosBox.
+  ASSERT_TRUE(WriteBytes(kRelease, "go on"));
+  EXPECT_EQ(ExitStatus(), 0u);
+  EXPECT_EQ(ListTree(kInstall), ListTree(kPayloadFolder));
+  EXPECT_EQ(StandinRuns(), 1);
+}
+
+TEST_F(UnfinishedInstallTest, UninstallCutOffPartWay) {
+  StartLauncher();
+  ASSERT_EQ(Choose(L'1'), 0u);
+  // A folder held open keeps the uninstall waiting once the files are gone;
+  // there it is cut off.
+  HANDLE held = CreateFileW((std::wstring(kInstall) + L"\\document").c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  console_.Clear();
+  StartLauncher();
+  console_.Char(L'2');
+  for (DWORD waited = 0; HoldsAnyFile(kInstall) && waited < kPatience; waited += 5)
+    Sleep(5);
+  ASSERT_FALSE(HoldsAnyFile(kInstall));
+  console_.CutOff();
+  CloseHandle(held);
+  ASSERT_TRUE(IsDirectory(kInstall));
+
+  RemoveTree(kStandinLog);
+  ExpectNextLaunchInstallsAfresh();
+}
+
+}  // namespace
