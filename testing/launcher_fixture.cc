@@ -167,3 +167,15 @@ void ExpectBystandersIntact(const std::vector<Bystander>& bystanders) {
     EXPECT_EQ(ReadBytes(bystander.path), bystander.bytes) << Narrow(bystander.path);
   }
 }
+
+void BystanderTest::SetUp() {
+  LauncherTest::SetUp();
+  bystanders_ = PlantBystanders();
+}
+
+void BystanderTest::TearDown() {
+  ExpectBystandersIntact(bystanders_);
+  for (const Bystander& bystander : bystanders_)
+    RemoveTree(bystander.path);
+  LauncherTest::TearDown();
+}

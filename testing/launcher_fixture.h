@@ -87,4 +87,14 @@ struct Bystander {
 std::vector<Bystander> PlantBystanders();
 void ExpectBystandersIntact(const std::vector<Bystander>& bystanders);
 
+// A launcher test with files planted beside the installation, which must
+// survive it byte for byte.
+class BystanderTest : public LauncherTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  std::vector<Bystander> bystanders_;
+};
+
 #endif  // QUELLMAR_TESTING_LAUNCHER_FIXTURE_H_

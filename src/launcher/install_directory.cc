@@ -58,14 +58,7 @@ Step remove_known_subdirectory(const TreeVisit& visit) {
 
 // Walks the installation directory with |visitor|.
 bool walk_installation(TreeVisitor visitor) {
-  HANDLE installed = open_folder(install_directory, LinkAtPath::refuse);
-  if (installed == INVALID_HANDLE_VALUE)
-    return false;
-  bool complete = walk_tree(installed, nullptr, visitor);
-  DWORD error = GetLastError();
-  CloseHandle(installed);
-  SetLastError(error);
-  return complete;
+  return walk_tree_at(install_directory, LinkAtPath::refuse, nullptr, visitor);
 }
 
 }  // namespace

@@ -12,18 +12,11 @@ const std::wstring kPayloadFolder = std::wstring(kPackage) + L"\\Quellmar";
 constexpr wchar_t kXcopy[] = L"xcopy *.* C:\\Quellmar /e /h /i";
 constexpr wchar_t kRelease[] = L"C:\\release-the-copy";
 
-class UnfinishedInstallTest : public LauncherTest {
+class UnfinishedInstallTest : public BystanderTest {
  protected:
-  void SetUp() override {
-    LauncherTest::SetUp();
-    bystanders_ = PlantBystanders();
-  }
   void TearDown() override {
-    ExpectBystandersIntact(bystanders_);
-    for (const Bystander& bystander : bystanders_)
-      RemoveTree(bystander.path);
     RemoveTree(kRelease);
-    LauncherTest::TearDown();
+    BystanderTest::TearDown();
   }
 
   // The copy runs and then does not end until released: the launcher is at
@@ -59,8 +52,6 @@ class UnfinishedInstallTest : public LauncherTest {
     EXPECT_FALSE(Exists(L"C:\\Quellmar.unfinished"));
     EXPECT_EQ(StandinRuns(), 1);
   }
-
-  std::vector<Bystander> bystanders_;
 };
 
 TEST_F(UnfinishedInstallTest, LauncherCutOffDuringTheCopy) {

@@ -21,14 +21,7 @@ bool is_plain_folder_entry(const ListedEntry* entry) {
 bool walk_payload(HANDLE installed, TreeVisitor visitor) {
   // The payload is only read: a payload folder that is a link is read where
   // it leads, as xcopy reads it.
-  HANDLE payload = open_folder(L".", LinkAtPath::follow);
-  if (payload == INVALID_HANDLE_VALUE)
-    return false;
-  bool complete = walk_tree(payload, installed, visitor);
-  DWORD error = GetLastError();
-  CloseHandle(payload);
-  SetLastError(error);
-  return complete;
+  return walk_tree_at(L".", LinkAtPath::follow, installed, visitor);
 }
 
 Step stop_at_unfit_path(const TreeVisit& visit) {

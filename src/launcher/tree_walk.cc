@@ -148,16 +148,17 @@ bool walk_tree(HANDLE root, HANDLE mirror_root, TreeVisitor visitor) {
   return false;
 }
 
-bool remove_tree(const wchar_t* path) {
-  HANDLE folder = open_folder(path, LinkAtPath::refuse);
-  if (folder == INVALID_HANDLE_VALUE)
+bool walk_tree_at(const wchar_t* path, LinkAtPath link, HANDLE mirror_root, TreeVisitor visitor) {
+  HANDLE root = open_folder(path, link);
+  if (root == INVALID_HANDLE_VALUE)
     return false;
-  bool emptied = walk_tree(folder, nullptr, remove_entry);
+  bool complete = walk_tree(root, mirror_root, visitor);
   DWORD error = GetLastError();
-  CloseHandle(folder);
-  if (!emptied) {
-    SetLastError(error);
-    return false;
-  }
-  return remove_folder(path);
+  CloseHandle(root);
+  SetLastError(error);
+  return complete;
+}
+
+bool remove_tree(const wchar_t* path) {
+  return walk_tree_at(path, LinkAtPath::refuse, nullptr, remove_entry) && remove_folder(path);
 }

@@ -49,6 +49,9 @@ using TreeVisitor = Step (*)(const TreeVisit& visit);
 // walk goes on past such a folder).
 bool walk_tree(HANDLE root, HANDLE mirror_root, TreeVisitor visitor);
 
+// The same for the folder at |path|, opened for the walk and closed after.
+bool walk_tree_at(const wchar_t* path, LinkAtPath link, HANDLE mirror_root, TreeVisitor visitor);
+
 // Removes the folder at |path| with everything in it, never through a link: a
 // link in it stays, and so does the folder. Returns false with the last-error
 // value of the first failure.

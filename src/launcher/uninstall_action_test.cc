@@ -12,19 +12,8 @@ const wchar_t kSuccess[] = L" UNINSTALL SUCCESSFUL";
 const wchar_t kNotFound[] =
     L"C:\\Quellmar was not found, thus the program could not be uninstalled.";
 
-class UninstallTest : public LauncherTest {
+class UninstallTest : public BystanderTest {
  protected:
-  void SetUp() override {
-    LauncherTest::SetUp();
-    bystanders_ = PlantBystanders();
-  }
-  void TearDown() override {
-    ExpectBystandersIntact(bystanders_);
-    for (const Bystander& bystander : bystanders_)
-      RemoveTree(bystander.path);
-    LauncherTest::TearDown();
-  }
-
   // Installs the payload the way a user does: a first launch.
   void Install() {
     StartLauncher();
@@ -42,8 +31,6 @@ class UninstallTest : public LauncherTest {
     for (size_t i = 0; i < rows.size(); ++i)
       EXPECT_EQ(Narrow(shown[i]), Narrow(rows[i]));
   }
-
-  std::vector<Bystander> bystanders_;
 };
 
 const std::vector<std::wstring> kSuccessScreen = {L"",      L"----------------------",
