@@ -48,6 +48,11 @@ void ConsoleSession::EndChild() {
   job_ = nullptr;
 }
 
+void ConsoleSession::EndOnlyTheChild() {
+  TerminateProcess(process_, 99);
+  WaitForSingleObject(process_, kPatience);
+}
+
 void ConsoleSession::CutOff() {
   if (job_ == nullptr || !TerminateJobObject(job_, 99))
     TerminateProcess(process_, 99);

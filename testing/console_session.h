@@ -57,6 +57,9 @@ class ConsoleSession {
   // Ends the child and everything it started at once, as closing its console
   // window, ending its task or a power cut does: nothing of it runs after.
   void CutOff();
+  // Ends the child alone, as ending its task in the Task Manager does: what
+  // it started goes on.
+  void EndOnlyTheChild();
 
  private:
   void EndChild();

@@ -104,6 +104,23 @@ TEST_F(UnfinishedInstallTest, SecondLauncherWhileTheFirstCopiesTouchesNothing) {
   EXPECT_EQ(StandinRuns(), 1);
 }
 
+TEST_F(UnfinishedInstallTest, CopyThatOutlivesItsLauncherKeepsTheInstallationBusy) {
+  StartCopyThatWaits();
+  console_.EndOnlyTheChild();
+  console_.Clear();
+  StartLauncher();
+  console_.Char(L'1');
+  ExpectReportShown(15, L"System command XCOPY not executed.");
+  EXPECT_EQ(ShownLastError(), ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(Choose(L'x'), 3u);
+  EXPECT_EQ(StandinRuns(), 0);
+
+  // Once that copy has ended (at once when released; the launch waits a
+  // moment for a passing hold anyway), the next launch installs afresh.
+  ASSERT_TRUE(WriteBytes(kRelease, "go on"));
+  ExpectNextLaunchInstallsAfresh();
+}
+
 TEST_F(UnfinishedInstallTest, UninstallCutOffPartWay) {
   StartLauncher();
   ASSERT_EQ(Choose(L'1'), 0u);
