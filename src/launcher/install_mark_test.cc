@@ -16,6 +16,7 @@ class UnfinishedInstallTest : public BystanderTest {
  protected:
   void TearDown() override {
     RemoveTree(kRelease);
+    RemoveTree(L"C:\\Quellmar.unfinished");
     BystanderTest::TearDown();
   }
 
@@ -119,6 +120,44 @@ TEST_F(UnfinishedInstallTest, CopyThatOutlivesItsLauncherKeepsTheInstallationBus
   // moment for a passing hold anyway), the next launch installs afresh.
   ASSERT_TRUE(WriteBytes(kRelease, "go on"));
   ExpectNextLaunchInstallsAfresh();
+}
+
+TEST_F(UnfinishedInstallTest, WorkFolderBesideTheInstallation) {
+  // Another launcher sets up a new installation beside C:\Quellmar: busy.
+  const std::wstring work = L"C:\\Quellmar.unfinished";
+  const std::wstring work_mark = work + L"\\QuellmarLaunch.unfinished";
+  ASSERT_TRUE(MakeDirectories(work_mark));
+  HANDLE held = CreateFileW(work_mark.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  StartLauncher();
+  console_.Char(L'1');
+  ExpectFailure(15, L"System command XCOPY not executed.");
+  EXPECT_EQ(ShownLastError(), ERROR_SHARING_VIOLATION);
+  EXPECT_TRUE(IsDirectory(work_mark));
+  EXPECT_FALSE(Exists(kInstall));
+
+  // Left behind by a launcher cut off before its rename, with a link in it
+  // that somebody put there: removed, but never through the link.
+  CloseHandle(held);
+  const Bystander behind = {L"C:\\mine\\letter.txt", "dear friend"};
+  ASSERT_TRUE(WriteBytes(behind.path, behind.bytes));
+  ASSERT_TRUE(WriteBytes(work + L"\\QBASIC\\QBASIC.EXE", "part of a copy"));
+  ASSERT_TRUE(MakeFolderLink(work + L"\\QBASIC\\mine", L"C:\\mine"));
+  console_.Clear();
+  StartLauncher();
+  console_.Char(L'1');
+  ExpectFailure(15, L"System command XCOPY not executed.");
+  EXPECT_EQ(ShownLastError(), 4395);  // ERROR_REPARSE_POINT_ENCOUNTERED
+  ExpectBystandersIntact({behind});
+  EXPECT_FALSE(Exists(work + L"\\QBASIC\\QBASIC.EXE"));
+
+  // Without the link, the next launch removes it and installs.
+  RemoveTree(work + L"\\QBASIC\\mine");
+  console_.Clear();
+  ExpectNextLaunchInstallsAfresh();
+  ExpectBystandersIntact({behind});
+  RemoveTree(L"C:\\mine");
 }
 
 TEST_F(UnfinishedInstallTest, UninstallCutOffPartWay) {
