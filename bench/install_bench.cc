@@ -43,7 +43,6 @@
 
 namespace {
 
-constexpr wchar_t kPayloadFolder[] = L"C:\\package\\Quellmar";
 constexpr char kStandinRan[] = "DosBox stand-in started\r\n";
 // The generated files spread over this many innermost folders, ten to a
 // middle folder, below the payload's folder "data".

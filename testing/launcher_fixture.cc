@@ -81,8 +81,8 @@ void AddBulkToPayload() {
   const std::string bytes(16384, 'q');
   for (int folder = 0; folder < 40; ++folder) {
     for (int file = 0; file < 25; ++file) {
-      ASSERT_TRUE(WriteBytes(std::wstring(kPackage) + L"\\Quellmar\\bulk\\" +
-                                 std::to_wstring(folder) + L"\\" + std::to_wstring(file) + L".dat",
+      ASSERT_TRUE(WriteBytes(kPayloadFolder + L"\\bulk\\" + std::to_wstring(folder) + L"\\" +
+                                 std::to_wstring(file) + L".dat",
                              bytes));
     }
   }
@@ -105,6 +105,14 @@ std::vector<std::string> LinesOf(const std::wstring& path) {
 
 std::vector<std::string> LauncherTest::ShellLog() {
   return LinesOf(kShellLog);
+}
+
+bool LauncherTest::Copied() {
+  for (const std::string& line : ShellLog()) {
+    if (line.find("/c xcopy") != std::string::npos)
+      return true;
+  }
+  return false;
 }
 
 std::vector<std::string> LauncherTest::ShellDirectories() {

@@ -16,6 +16,9 @@ constexpr wchar_t kPackage[] = L"C:\\package";
 constexpr wchar_t kStandinLog[] = L"C:\\standin.log";
 constexpr wchar_t kShellLog[] = L"C:\\shell.log";
 constexpr wchar_t kShellWhereLog[] = L"C:\\shell-where.log";
+inline const std::wstring kPayloadFolder = std::wstring(kPackage) + L"\\Quellmar";
+// The copy command of a first launch, for the fake interpreter to run.
+constexpr wchar_t kXcopy[] = L"xcopy *.* C:\\Quellmar /e /h /i";
 
 // The last line of the menu, where the cursor waits behind one more blank;
 // the screen is read without trailing blanks.
@@ -57,6 +60,8 @@ class LauncherTest : public ::testing::Test {
   void HoldShellUntil(const wchar_t* release);
   // The fake interpreter's log, one command line a line.
   std::vector<std::string> ShellLog();
+  // Whether the fake interpreter was asked to copy.
+  bool Copied();
   // Where the fake interpreter ran each command, a directory a line.
   std::vector<std::string> ShellDirectories();
   // How often the stand-in DosBox starter has run.

@@ -10,14 +10,24 @@
 
 namespace {
 
-constexpr wchar_t mark_path[] = L"C:\\Quellmar\\QuellmarLaunch.unfinished";
 // Where a new installation directory is made, beside its place, so that
 // C:\Quellmar never exists without its mark. Only one launcher at a time can
 // make it; one ended before the rename leaves it behind for the next.
 constexpr wchar_t work_directory[] = L"C:\\Quellmar.unfinished";
-constexpr wchar_t work_mark_path[] = L"C:\\Quellmar.unfinished\\QuellmarLaunch.unfinished";
 
 HANDLE held_mark = INVALID_HANDLE_VALUE;
+
+// The path of the mark in |folder|, the installation or the work directory.
+struct MarkPath {
+  explicit MarkPath(const wchar_t* folder) {
+    std::wcscpy(text, folder);
+    std::wcscat(text, L"\\");
+    std::wcscat(text, install_mark_name);
+  }
+  wchar_t
+      text[sizeof work_directory / sizeof(wchar_t) + sizeof install_mark_name / sizeof(wchar_t)];
+};
+static_assert(sizeof work_directory >= sizeof install_directory, "the longer folder sets the size");
 
 // Opens the mark at |path| for this launcher alone.
 HANDLE open_mark(const wchar_t* path) {
@@ -64,7 +74,7 @@ HANDLE put_mark(const wchar_t* path) {
 // behind; one whose launcher still works on it is busy.
 bool remove_left_work_directory() {
   HANDLE mark = INVALID_HANDLE_VALUE;
-  if (take_mark_at(work_mark_path, &mark) == MarkTaking::busy)
+  if (take_mark_at(MarkPath(work_directory).text, &mark) == MarkTaking::busy)
     return false;
   if (mark != INVALID_HANDLE_VALUE)
     CloseHandle(mark);
@@ -116,7 +126,7 @@ bool is_install_mark(EntryName name) {
 }
 
 MarkTaking take_install_mark() {
-  return take_mark_at(mark_path, &held_mark);
+  return take_mark_at(MarkPath(install_directory).text, &held_mark);
 }
 
 bool make_marked_install_directory() {
@@ -124,7 +134,7 @@ bool make_marked_install_directory() {
     return false;
   // Closed for the rename, which real Windows refuses while a file in the
   // folder is open.
-  HANDLE mark = put_mark(work_mark_path);
+  HANDLE mark = put_mark(MarkPath(work_directory).text);
   if (mark == INVALID_HANDLE_VALUE) {
     DWORD error = GetLastError();
     remove_tree(work_directory);
@@ -152,7 +162,7 @@ bool mark_install_directory() {
       case MarkTaking::none:
         break;
     }
-    held_mark = put_mark(mark_path);
+    held_mark = put_mark(MarkPath(install_directory).text);
     if (held_mark != INVALID_HANDLE_VALUE)
       return true;
     // Another launcher put one there at this moment: take it, or find it busy.

@@ -5,8 +5,6 @@
 
 namespace {
 
-const std::wstring kPayloadFolder = std::wstring(kPackage) + L"\\Quellmar";
-
 void ExpectInstalledCopyOfPayload() {
   EXPECT_EQ(ListTree(kInstall), ListTree(kPayloadFolder));
   for (const PayloadFile& file : kPayload) {

@@ -222,9 +222,14 @@ bool is_dot_entry(const wchar_t* name, std::size_t length) {
   return name[0] == L'.' && (length == 1 || (length == 2 && name[1] == L'.'));
 }
 
+// As the file system compares names: letter case aside.
+int compare_names(EntryName a, EntryName b) {
+  return CompareStringOrdinal(a.text, static_cast<int>(a.length), b.text,
+                              static_cast<int>(b.length), TRUE);
+}
+
 bool name_before(const ListedEntry& a, const ListedEntry& b) {
-  return CompareStringOrdinal(a.name.text, static_cast<int>(a.name.length), b.name.text,
-                              static_cast<int>(b.name.length), TRUE) == CSTR_LESS_THAN;
+  return compare_names(a.name, b.name) == CSTR_LESS_THAN;
 }
 
 bool add_entry(FolderListing* listing, std::size_t* capacity, const ListedEntry& entry) {
@@ -276,8 +281,7 @@ bool is_plain_folder(DWORD attributes) {
 }
 
 bool same_name(EntryName a, EntryName b) {
-  return CompareStringOrdinal(a.text, static_cast<int>(a.length), b.text,
-                              static_cast<int>(b.length), TRUE) == CSTR_EQUAL;
+  return compare_names(a, b) == CSTR_EQUAL;
 }
 
 HANDLE open_folder(const wchar_t* path, LinkAtPath link) {

@@ -6,9 +6,6 @@
 
 namespace {
 
-const std::wstring kPayloadFolder = std::wstring(kPackage) + L"\\Quellmar";
-constexpr wchar_t kXcopy[] = L"xcopy *.* C:\\Quellmar /e /h /i";
-
 class PayloadTreeTest : public LauncherTest {
  protected:
   void TearDown() override {
@@ -29,14 +26,6 @@ class PayloadTreeTest : public LauncherTest {
     EXPECT_EQ(Choose(L'x'), 3u);
     EXPECT_EQ(StandinRuns(), 0);
     console_.Clear();
-  }
-
-  bool Copied() {
-    for (const std::string& line : ShellLog()) {
-      if (line.find("/c xcopy") != std::string::npos)
-        return true;
-    }
-    return false;
   }
 };
 
