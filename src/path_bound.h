@@ -1,4 +1,4 @@
-// The one bound on the paths that the launcher hands on or checks.
+// The bounds on the paths that the launcher hands on or checks.
 #ifndef QUELLMAR_PATH_BOUND_H_
 #define QUELLMAR_PATH_BOUND_H_
 
@@ -14,5 +14,9 @@ constexpr std::size_t max_path_units = 260;
 // 8.3 file name in it, so CreateDirectory refuses longer ones, and a copy
 // that creates one fails part-way.
 constexpr std::size_t max_folder_path_units = max_path_units - 12;
+
+// 254 characters and the terminator: xcopy stops with "Insufficient memory"
+// at a file path of about 255 characters, whether it reads or writes it.
+constexpr std::size_t max_xcopy_file_path_units = 255;
 
 #endif  // QUELLMAR_PATH_BOUND_H_

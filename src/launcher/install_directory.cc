@@ -1,10 +1,7 @@
 #include "launcher/install_directory.h"
 
-#include <windows.h>
-
 #include <cwchar>
 
-#include "launcher/install_mark.h"
 #include "launcher/link_safe_files.h"
 #include "launcher/passing_holds.h"
 #include "launcher/tree_walk.h"
@@ -18,9 +15,13 @@ constexpr const wchar_t* known_subdirectories[] = {
     L"Quellmar.tmp",    L"_listing",        L"document",        L"QBASIC",
 };
 
+// C:\Quellmar as this action holds it, and its mark.
+HANDLE held_folder = INVALID_HANDLE_VALUE;
+bool held_for_removal = false;
+HANDLE held_mark = INVALID_HANDLE_VALUE;
+
 bool is_passing_obstacle(DWORD error) {
-  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
-         error == ERROR_DIR_NOT_EMPTY;
+  return is_held(error) || error == ERROR_DIR_NOT_EMPTY;
 }
 
 bool is_known_subdirectory(const TreeVisit& visit) {
@@ -56,9 +57,71 @@ Step remove_known_subdirectory(const TreeVisit& visit) {
   return Step::go_on;
 }
 
-// Walks the installation directory with |visitor|.
-bool walk_installation(TreeVisitor visitor) {
-  return walk_tree_at(install_directory, LinkAtPath::refuse, nullptr, visitor);
+// Opens C:\Quellmar for |hold|, waiting out a passing hold.
+bool hold_install_directory(FolderHold hold) {
+  return outlast_passing_holds([hold] {
+    held_folder = hold_folder(install_directory, hold);
+    return held_folder != INVALID_HANDLE_VALUE;
+  });
+}
+
+// Holds C:\Quellmar with DELETE access from here on. Its listing handle is
+// closed first, since it shares no deletion, not even with this launcher.
+// Meanwhile the mark, held inside, keeps Windows from renaming C:\Quellmar,
+// and a link put in its place would be refused.
+bool hold_for_removal() {
+  if (held_for_removal)
+    return true;
+  if (held_folder != INVALID_HANDLE_VALUE)
+    CloseHandle(held_folder);
+  held_folder = hold_folder(install_directory, FolderHold::removal);
+  held_for_removal = held_folder != INVALID_HANDLE_VALUE;
+  return held_for_removal;
+}
+
+bool holds_only_the_mark(HANDLE folder) {
+  HANDLE listed = reopen_folder(folder);  // listed afresh
+  if (listed == INVALID_HANDLE_VALUE)
+    return false;
+  FolderListing listing;
+  bool read = list_folder(listed, &listing);
+  DWORD error = GetLastError();
+  CloseHandle(listed);
+  if (!read) {
+    SetLastError(error);
+    return false;
+  }
+  bool empty =
+      listing.count == 0 || (listing.count == 1 && is_install_mark(listing.entries[0].name));
+  free_listing(&listing);
+  if (!empty)
+    SetLastError(ERROR_DIR_NOT_EMPTY);
+  return empty;
+}
+
+bool remove_install_mark() {
+  if (held_mark == INVALID_HANDLE_VALUE)
+    return true;
+  HANDLE mark = held_mark;
+  held_mark = INVALID_HANDLE_VALUE;
+  return delete_and_close(mark);
+}
+
+bool try_removal(KnownSubdirectories known) {
+  if (!hold_for_removal())
+    return false;
+  if (known == KnownSubdirectories::remove &&
+      !walk_tree(held_folder, nullptr, remove_known_subdirectory)) {
+    return false;
+  }
+  if (!holds_only_the_mark(held_folder) || !remove_install_mark() ||
+      !delete_held_entry(held_folder)) {
+    return false;
+  }
+  CloseHandle(held_folder);
+  held_folder = INVALID_HANDLE_VALUE;
+  held_for_removal = false;
+  return true;
 }
 
 }  // namespace
@@ -74,40 +137,67 @@ InstallState probe_install_directory() {
   return is_link(entry.dwFileAttributes) ? InstallState::link : InstallState::directory;
 }
 
-bool delete_installed_files() {
-  return walk_installation(delete_installed_file);
+MarkTaking open_install_directory() {
+  if (!hold_install_directory(FolderHold::listing))
+    return MarkTaking::busy;
+  return take_mark_in(held_folder, &held_mark);
 }
 
-bool remove_empty_install_directory() {
-  HANDLE installed = open_folder(install_directory, LinkAtPath::refuse);
-  if (installed == INVALID_HANDLE_VALUE)
+bool mark_install_directory() {
+  if (!hold_install_directory(FolderHold::listing))
     return false;
-  FolderListing listing;
-  bool listed = list_folder(installed, &listing);
-  DWORD error = GetLastError();
-  CloseHandle(installed);
-  if (!listed) {
-    SetLastError(error);
-    return false;
-  }
-  bool empty =
-      listing.count == 0 || (listing.count == 1 && is_install_mark(listing.entries[0].name));
-  free_listing(&listing);
-  if (!empty) {
-    SetLastError(ERROR_DIR_NOT_EMPTY);
-    return false;
-  }
-  return remove_install_mark() && remove_folder(install_directory);
-}
-
-bool remove_install_directory() {
-  for (DWORD waited = 0;; waited += passing_hold_pause_ms) {
-    // A link anywhere, or a known subdirectory that stays, keeps the
-    // directory; then the last failure is what the report shows.
-    if (walk_installation(remove_known_subdirectory) && remove_empty_install_directory())
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    switch (take_mark_in(held_folder, &held_mark)) {
+      case MarkTaking::taken:
+        return true;
+      case MarkTaking::busy:
+        return false;
+      case MarkTaking::none:
+        break;
+    }
+    held_mark = put_mark_in(held_folder);
+    if (held_mark != INVALID_HANDLE_VALUE)
       return true;
-    if (!is_passing_obstacle(GetLastError()) || waited >= passing_hold_patience_ms)
+    // Another launcher put one there at this moment: take it, or find it busy.
+    if (GetLastError() != ERROR_ALREADY_EXISTS)
       return false;
-    Sleep(passing_hold_pause_ms);
   }
+  SetLastError(ERROR_SHARING_VIOLATION);
+  return false;
+}
+
+HANDLE install_directory_handle() {
+  return held_folder;
+}
+
+bool finish_installation() {
+  return remove_install_mark();
+}
+
+void close_install_directory() {
+  if (held_mark != INVALID_HANDLE_VALUE)
+    CloseHandle(held_mark);
+  held_mark = INVALID_HANDLE_VALUE;
+  if (held_folder != INVALID_HANDLE_VALUE)
+    CloseHandle(held_folder);
+  held_folder = INVALID_HANDLE_VALUE;
+  held_for_removal = false;
+}
+
+bool delete_installed_files() {
+  return walk_tree(held_folder, nullptr, delete_installed_file);
+}
+
+bool remove_install_directory(KnownSubdirectories known) {
+  // A link anywhere, or a known subdirectory that stays, keeps the
+  // directory; then the last failure is what the report shows.
+  if (outlast_passing_holds([known] { return try_removal(known); }, is_passing_obstacle))
+    return true;
+  // Once its mark is deleted, C:\Quellmar may stay for good: then it must not
+  // be left unmarked, to be started as a finished installation.
+  DWORD error = GetLastError();
+  if (held_mark == INVALID_HANDLE_VALUE && held_folder != INVALID_HANDLE_VALUE)
+    held_mark = put_mark_in(held_folder);
+  SetLastError(error);
+  return false;
 }

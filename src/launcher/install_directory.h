@@ -1,6 +1,16 @@
-// Where the payload is installed, and the file operations on it.
+// The installation directory C:\Quellmar and its mark, held for the whole of
+// an action. From the moment an action opens it until it closes it, nobody can
+// rename C:\Quellmar and put a link or another folder in its place: the
+// mark is taken, and everything is deleted or checked, in that very folder.
+// DELETE access to it is asked for only to remove it, so that a finished
+// installation still starts while a program holds it (a command window whose
+// current folder it is, or the DosBox of an earlier launch).
 #ifndef QUELLMAR_LAUNCHER_INSTALL_DIRECTORY_H_
 #define QUELLMAR_LAUNCHER_INSTALL_DIRECTORY_H_
+
+#include <windows.h>
+
+#include "launcher/install_mark.h"
 
 // The installation directory; fixed, nothing configures it.
 constexpr wchar_t install_directory[] = L"C:\\Quellmar";
@@ -11,26 +21,44 @@ enum class InstallState { absent, directory, link, file };
 // Looks for the installation directory's entry itself, without a wildcard.
 InstallState probe_install_directory();
 
-// Deletes every file in the installation directory and in its folders,
-// hidden, system and read-only ones too, but for the mark of an unfinished
-// installation, and leaves the folders. It never
-// enters a link: what a link leads to is not the installation's. A file that
-// cannot be deleted does not stop the others; returns false, with the
-// last-error value of the first such file, or of a folder that could not be
-// listed.
+// Opens the existing C:\Quellmar and holds it, and takes its mark when there
+// is one that nobody holds. none: it carries no mark. busy: another launcher
+// works on it, or it cannot be opened (the last-error value says why:
+// ERROR_SHARING_VIOLATION, ERROR_ACCESS_DENIED, link_in_the_way).
+MarkTaking open_install_directory();
+
+// Opens C:\Quellmar for an uninstall, holds it and marks it: takes its mark,
+// or puts one there. Returns false with the last-error value.
+bool mark_install_directory();
+
+// The held C:\Quellmar, for walks through it; INVALID_HANDLE_VALUE when none.
+HANDLE install_directory_handle();
+
+// Deletes the held mark: the installation counts as finished.
+bool finish_installation();
+
+// Closes C:\Quellmar and lets go of its mark, which stays where it is: an
+// installation still marked is installed again by the next launch. Done
+// before DosBox starts, and before a report waits for a key.
+void close_install_directory();
+
+// Deletes every file in the held C:\Quellmar and in its folders, hidden,
+// system and read-only ones too, but for the mark, and leaves the folders. It
+// never enters a link: what a link leads to is not the installation's. A
+// file that cannot be deleted does not stop the others; returns false, with
+// the last-error value of the first such file, or of a folder that could not
+// be listed.
 bool delete_installed_files();
 
-// Removes the installation directory with its mark, the mark right before the
-// folder, when nothing else is in it. Returns false, with ERROR_DIR_NOT_EMPTY
-// or the failure's last-error value, when it stays.
-bool remove_empty_install_directory();
-
-// Removes the installation directory's known subdirectories, deepest first,
-// then the directory itself with its mark, once the files are deleted. A folder held open
-// for a moment (a virus scanner, the search indexer) is waited for, about two
-// seconds in all. Returns false, with the last failure's last-error value,
-// when the directory stays: at once, with link_in_the_way, when it holds a
-// link, which does not go away by waiting.
-bool remove_install_directory();
+// Removes the held C:\Quellmar with its mark when nothing else is in it, the
+// mark right before the folder; for the uninstall, the known subdirectories
+// first, deepest first. A hold for a moment (a virus scanner, the search
+// indexer) is waited for, about two seconds in all. Returns false, with the
+// last failure's last-error value, when C:\Quellmar stays; then it keeps a
+// mark. ERROR_DIR_NOT_EMPTY: something else is in it; ERROR_SHARING_VIOLATION:
+// a program holds it open; link_in_the_way, at once: it holds a link, which
+// does not go away by waiting.
+enum class KnownSubdirectories { keep, remove };
+bool remove_install_directory(KnownSubdirectories known);
 
 #endif  // QUELLMAR_LAUNCHER_INSTALL_DIRECTORY_H_

@@ -19,9 +19,10 @@ class UnfinishedInstallTest : public BystanderTest {
   }
 
   // The copy runs and then does not end until released: the launcher is at
-  // work on the installation, between its copy and the copy's check.
-  void StartCopyThatWaits() {
-    FakeShell(L"xcopy", L"0", kXcopy);
+  // work on the installation, between its copy and the copy's check. The
+  // copy then ends with |status|.
+  void StartCopyThatWaits(const wchar_t* status = L"0") {
+    FakeShell(L"xcopy", status, kXcopy);
     HoldShellUntil(kRelease);
     StartLauncher();
     console_.Char(L'1');
@@ -49,6 +50,13 @@ class UnfinishedInstallTest : public BystanderTest {
     EXPECT_EQ(StandinRuns(), 1);
   }
 };
+
+// Opens |path| as a command window whose current folder it is holds it: for
+// reading, shared but for deletion.
+HANDLE HoldWithoutDeleteSharing(const std::wstring& path) {
+  return CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
 
 TEST_F(UnfinishedInstallTest, LauncherCutOffDuringTheCopy) {
   AddBulkToPayload();
@@ -176,6 +184,101 @@ TEST_F(UnfinishedInstallTest, UninstallCutOffPartWay) {
 
   RemoveTree(kStandinLog);
   ExpectNextLaunchInstallsAfresh();
+}
+
+TEST_F(UnfinishedInstallTest, InstallationHeldOpenIsNeverLeftEmptyAndUnmarked) {
+  const std::wstring mark = std::wstring(kInstall) + L"\\QuellmarLaunch.unfinished";
+  StartLauncher();
+  ASSERT_EQ(Choose(L'1'), 0u);
+  HANDLE held = HoldWithoutDeleteSharing(kInstall);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+  // A finished installation starts all the same.
+  console_.Clear();
+  StartLauncher();
+  EXPECT_EQ(Choose(L'1'), 0u);
+  EXPECT_EQ(StandinRuns(), 2);
+
+  // An uninstall deletes the files but cannot remove C:\Quellmar: it says
+  // why, and leaves it marked.
+  console_.Clear();
+  StartLauncher();
+  console_.Char(L'2');
+  ExpectFailure(2, L"Directory not removed.");
+  EXPECT_EQ(ShownLastError(), ERROR_SHARING_VIOLATION);
+  EXPECT_FALSE(HoldsAnyFile(kInstall));
+  EXPECT_TRUE(IsDirectory(mark));
+  CloseHandle(held);
+  RemoveTree(kStandinLog);
+  ExpectNextLaunchInstallsAfresh();
+
+  // The same for a failed copy's clean-up, with a hold that begins during
+  // the copy.
+  RemoveTree(kInstall);
+  console_.Clear();
+  StartCopyThatWaits(L"1");
+  held = HoldWithoutDeleteSharing(kInstall);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(WriteBytes(kRelease, "go on"));
+  ExpectFailure(15, L"System command XCOPY not executed.");
+  EXPECT_EQ(ShownLastError(), ERROR_SHARING_VIOLATION);
+  EXPECT_FALSE(HoldsAnyFile(kInstall));
+  EXPECT_TRUE(IsDirectory(mark));
+  CloseHandle(held);
+  RemoveTree(kStandinLog);
+  ExpectNextLaunchInstallsAfresh();
+}
+
+TEST_F(UnfinishedInstallTest, NothingIsLeftInTheCopysWayOverAnUnfinishedInstallation) {
+  StartLauncher();
+  ASSERT_EQ(Choose(L'1'), 0u);
+  // Left unfinished, as by a launcher cut off in its work.
+  ASSERT_TRUE(MakeDirectories(std::wstring(kInstall) + L"\\QuellmarLaunch.unfinished"));
+  FakeShell(L"");  // every command runs, and is logged
+
+  // A payload file held open: xcopy would ask whether to overwrite it.
+  const std::wstring held_path = std::wstring(kInstall) + L"\\QUELLMAR.BAS";
+  HANDLE held = HoldWithoutDeleteSharing(held_path);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  console_.Clear();
+  StartLauncher();
+  console_.Char(L'1');
+  ExpectFailure(15, L"System command XCOPY not executed.");
+  EXPECT_EQ(ShownLastError(), ERROR_SHARING_VIOLATION);
+  EXPECT_FALSE(Copied());
+  EXPECT_TRUE(IsDirectory(std::wstring(kInstall) + L"\\QuellmarLaunch.unfinished"));
+  CloseHandle(held);
+
+  // A link in place of a payload folder: xcopy would write through it.
+  const std::vector<Bystander> behind = {{L"C:\\mine\\qbasic\\notes.txt", "my notes"}};
+  ASSERT_TRUE(WriteBytes(behind[0].path, behind[0].bytes));
+  RemoveTree(std::wstring(kInstall) + L"\\QBASIC");
+  ASSERT_TRUE(MakeFolderLink(std::wstring(kInstall) + L"\\QBASIC", L"C:\\mine\\qbasic"));
+  console_.Clear();
+  StartLauncher();
+  console_.Char(L'1');
+  ExpectFailure(15, L"System command XCOPY not executed.");
+  EXPECT_EQ(ShownLastError(), 4395);  // ERROR_REPARSE_POINT_ENCOUNTERED
+  EXPECT_FALSE(Copied());
+  EXPECT_EQ(ListTree(L"C:\\mine"), (std::vector<std::wstring>{L"qbasic\\", L"qbasic\\notes.txt"}));
+  ExpectBystandersIntact(behind);
+
+  RemoveTree(std::wstring(kInstall) + L"\\QBASIC");
+  RemoveTree(kStandinLog);
+  ExpectNextLaunchInstallsAfresh();
+  RemoveTree(L"C:\\mine");
+}
+
+TEST_F(UnfinishedInstallTest, InstallationCannotBeSwappedDuringTheCopy) {
+  // Someone renames C:\Quellmar away while xcopy writes into it, to put a
+  // link in its place.
+  FakeShell(L"xcopy", L"0", (std::wstring(kXcopy) + L" & ren C:\\Quellmar Quellmar.moved").c_str());
+  StartLauncher();
+  EXPECT_EQ(Choose(L'1'), 0u) << Narrow(console_.Screen());
+  EXPECT_FALSE(Exists(L"C:\\Quellmar.moved"));
+  EXPECT_EQ(ListTree(kInstall), ListTree(kPayloadFolder));
+  EXPECT_EQ(StandinRuns(), 1);
+  RemoveTree(L"C:\\Quellmar.moved");
 }
 
 }  // namespace

@@ -4,19 +4,18 @@
 #include "console/console_interrupts.h"
 #include "launcher/actions.h"
 #include "launcher/install_directory.h"
-#include "launcher/install_mark.h"
 #include "launcher/package_directory.h"
 #include "launcher/payload_tree.h"
+#include "launcher/work_directory.h"
 
 namespace {
 
 // What a failed copy wrote is removed again, and C:\Quellmar with its mark
 // when nothing else is left in it. Otherwise it stays marked, so that the
 // next launch copies again instead of starting a partial installation.
-void undo_copy() {
-  remove_copied_payload();
-  if (!remove_empty_install_directory())
-    release_install_mark();
+// Returns false, with the reason, when C:\Quellmar stays.
+bool undo_copy() {
+  return clear_payload_paths() && remove_install_directory(KnownSubdirectories::keep);
 }
 
 // Copies the payload folder, the current directory, into the marked
@@ -24,16 +23,17 @@ void undo_copy() {
 // holds the whole payload: a status of 0 alone is no proof. Then the mark
 // goes, as the last step. Otherwise the copy is undone. Ctrl+C and Ctrl+Break
 // end the copy, not the launcher, until that is done. The last-error value
-// stays the copy's.
+// stays the copy's, unless the undoing left C:\Quellmar for another reason
+// than the user's own files in it (a program that holds it, a link).
 bool copy_payload() {
   hold_console_interrupts();
   bool complete = run_command(L"xcopy *.* C:\\Quellmar /e /h /i") == 0;
-  DWORD copy_error = GetLastError();
-  complete = complete && installation_matches_payload() && remove_install_mark();
-  if (!complete)
-    undo_copy();
+  DWORD error = GetLastError();
+  complete = complete && installation_matches_payload() && finish_installation();
+  if (!complete && !undo_copy() && GetLastError() != ERROR_DIR_NOT_EMPTY)
+    error = GetLastError();
   release_console_interrupts();
-  SetLastError(copy_error);
+  SetLastError(error);
   return complete;
 }
 
@@ -53,8 +53,10 @@ ErrorCode install_payload(InstallStart start) {
     if (!make_marked_install_directory())
       return xcopy_not_executed;
   } else {
-    // As a failed copy is undone; xcopy would ask before overwriting.
-    remove_copied_payload();
+    // xcopy would ask the user before overwriting a file left there, and
+    // would write through a link.
+    if (!clear_payload_paths())
+      return xcopy_not_executed;
   }
   if (!copy_payload())
     return xcopy_not_executed;
@@ -66,8 +68,8 @@ ErrorCode install_payload(InstallStart start) {
 // An installation that a launcher left unfinished (ended during the copy,
 // a failed copy that could not be undone, an uninstall cut off) is installed
 // again; one that another launcher still works on is not touched.
-ErrorCode finish_installation() {
-  switch (take_install_mark()) {
+ErrorCode finish_unfinished_installation() {
+  switch (open_install_directory()) {
     case MarkTaking::none:
       return success;
     case MarkTaking::busy:
@@ -78,25 +80,30 @@ ErrorCode finish_installation() {
   return success;
 }
 
+ErrorCode install_if_needed() {
+  switch (probe_install_directory()) {
+    case InstallState::absent:
+      return install_payload(InstallStart::fresh);
+    case InstallState::file:
+      return expected_directory_is_file;
+    case InstallState::directory:
+      // Whatever a finished installation holds is started as it is.
+      return finish_unfinished_installation();
+    case InstallState::link:
+      break;
+  }
+  return success;
+}
+
 }  // namespace
 
 ErrorCode launch_action() {
   ErrorCode rc = check_package_directory();
   if (rc != success)
     return rc;
-  switch (probe_install_directory()) {
-    case InstallState::absent:
-      rc = install_payload(InstallStart::fresh);
-      break;
-    case InstallState::file:
-      return expected_directory_is_file;
-    case InstallState::directory:
-      // Whatever a finished installation holds is started as it is.
-      rc = finish_installation();
-      break;
-    case InstallState::link:
-      break;
-  }
+  rc = install_if_needed();
+  // DosBox, and whoever reads a report, may use C:\Quellmar as they like.
+  close_install_directory();
   if (rc != success)
     return rc;
   if (run_command(dosbox_starter) != 0)

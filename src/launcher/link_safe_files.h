@@ -10,27 +10,11 @@
 
 #include <windows.h>
 
-#include <cstddef>
+#include "launcher/folder_listing.h"
 
 // The last-error value that says a link is in the way:
 // ERROR_REPARSE_POINT_ENCOUNTERED, which MinGW's headers do not name.
 constexpr DWORD link_in_the_way = 4395;
-
-bool is_folder(DWORD attributes);
-// A reparse point, as a listing or a handle shows it.
-bool is_link(DWORD attributes);
-// A folder that is no link.
-bool is_plain_folder(DWORD attributes);
-
-// A name within a folder, as a listing gives it: not terminated.
-struct EntryName {
-  const wchar_t* text;
-  std::size_t length;
-};
-
-// Whether |a| and |b| name the same entry: letter case aside, as the file
-// system compares them.
-bool same_name(EntryName a, EntryName b);
 
 enum class LinkAtPath { refuse, follow };
 
@@ -39,9 +23,33 @@ enum class LinkAtPath { refuse, follow };
 // with the last-error value, on failure.
 HANDLE open_folder(const wchar_t* path, LinkAtPath link);
 
+// What a held folder is held for: listing and opening what is in it, or also
+// its removal (DELETE access, which nobody else may hold meanwhile).
+enum class FolderHold { listing, removal };
+
+// Opens the folder at |path|, never a link, for listing, and holds it: until
+// the handle closes nobody can rename, move or delete it (no
+// FILE_SHARE_DELETE), and so nobody can put a link in its place, while others
+// may go on reading and writing in it. The handle is not inherited.
+HANDLE hold_folder(const wchar_t* path, FolderHold hold);
+
+// Opens the folder that |folder| holds once more, for listing. Each listing
+// needs a handle of its own: under Wine a handle lists what its folder held
+// when the handle was first listed, even when asked to start again.
+HANDLE reopen_folder(HANDLE folder);
+
 // Opens the folder |name| in |folder| for listing; a link fails with
 // link_in_the_way.
 HANDLE open_subfolder(HANDLE folder, EntryName name);
+
+// Opens the existing entry |name| in |folder| for this process alone (no
+// sharing), with DELETE access, and lets the commands that the launcher runs
+// inherit the handle. A link is opened as the link.
+HANDLE hold_entry_in(HANDLE folder, EntryName name);
+
+// Makes the folder |name| in |folder| and holds it as hold_entry_in does; it
+// fails with ERROR_ALREADY_EXISTS when there is one.
+HANDLE make_held_folder_in(HANDLE folder, EntryName name);
 
 // Deletes the file |name| in |folder|, read-only or not. A link in a file's
 // place is deleted as the link. Returns false with the last-error value.
@@ -53,32 +61,14 @@ bool remove_subfolder(HANDLE folder, EntryName name);
 // Removes the folder at |path| when it is empty; never a link.
 bool remove_folder(const wchar_t* path);
 
+// Sets the delete disposition on the file or empty folder that |handle|
+// holds, opened with DELETE and attribute access, read-only or not: it goes
+// when its last handle closes. Returns false with the last-error value.
+bool delete_held_entry(HANDLE handle);
+
 // Deletes the file or empty folder that |handle| holds, opened with DELETE
-// access, and closes the handle; the last-error value of a failure stays.
+// and attribute access, read-only or not, and closes the handle; the
+// last-error value of a failure stays.
 bool delete_and_close(HANDLE handle);
-
-// One entry of a folder, as its listing shows it.
-struct ListedEntry {
-  EntryName name;
-  DWORD attributes;
-  unsigned long long size;
-};
-
-// The entries of one folder, without "." and "..", sorted by name with
-// letter case aside.
-struct FolderListing {
-  ListedEntry* entries;
-  std::size_t count;
-  void* chunks;  // where the names are kept
-};
-
-// Reads the whole listing of |folder| at once. Returns false, with the
-// last-error value, when it cannot; |listing| then holds nothing to free.
-bool list_folder(HANDLE folder, FolderListing* listing);
-
-// The entry named |name|, letter case aside, or nullptr.
-const ListedEntry* find_entry(const FolderListing& listing, EntryName name);
-
-void free_listing(FolderListing* listing);
 
 #endif  // QUELLMAR_LAUNCHER_LINK_SAFE_FILES_H_

@@ -74,8 +74,9 @@ TEST_F(PackageDirectoryTest, FolderTooDeepForTheCommandsIsRefused) {
 }
 
 TEST_F(PackageDirectoryTest, FolderAtTheBoundLaunches) {
-  // "<package>\dosboxportable.exe" at exactly 259 characters.
-  const std::wstring deepest = PathOfLength(L"C:\\deep\\c", 240);
+  // The payload's longest paths, such as Quellmar\Quellmar.tmp\1\a.tmp
+  // below the package, at exactly 254 characters, where xcopy reads them.
+  const std::wstring deepest = PathOfLength(L"C:\\deep\\c", 224);
   MakePackage(deepest);
   StartOptions options;
   options.directory = deepest;
@@ -83,6 +84,18 @@ TEST_F(PackageDirectoryTest, FolderAtTheBoundLaunches) {
   EXPECT_EQ(Choose(L'1'), 0u) << Narrow(console_.Screen());
   EXPECT_EQ(ListTree(kInstall), ListTree(LongPath(deepest + L"\\Quellmar")));
   EXPECT_EQ(StandinRuns(), 1);
+
+  // One deeper, nothing is copied.
+  RemoveTree(kInstall);
+  console_.Clear();
+  const std::wstring too_deep = PathOfLength(L"C:\\deep\\d", 225);
+  MakePackage(too_deep);
+  options.directory = too_deep;
+  StartLauncher(options);
+  console_.Char(L'1');
+  ExpectFailure(15, L"System command XCOPY not executed.");
+  EXPECT_EQ(ShownLastError(), ERROR_FILENAME_EXCED_RANGE);
+  EXPECT_FALSE(Exists(kInstall));
 }
 
 TEST_F(PackageDirectoryTest, LongFormOfADriveLetterFolderIsNoNetworkFolder) {

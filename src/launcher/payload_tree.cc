@@ -5,6 +5,7 @@
 #include "launcher/install_directory.h"
 #include "launcher/install_mark.h"
 #include "launcher/link_safe_files.h"
+#include "launcher/passing_holds.h"
 #include "launcher/tree_walk.h"
 #include "path_bound.h"
 
@@ -17,22 +18,29 @@ bool is_plain_folder_entry(const ListedEntry* entry) {
 }
 
 // Walks the payload, the current directory, held against |installed| (the
-// opened installation directory, or nullptr).
+// held installation directory, or nullptr).
 bool walk_payload(HANDLE installed, TreeVisitor visitor) {
   // The payload is only read: a payload folder that is a link is read where
   // it leads, as xcopy reads it.
   return walk_tree_at(L".", LinkAtPath::follow, installed, visitor);
 }
 
+// The longer of the two folders that xcopy puts before a payload path, with
+// the separator behind it: "<payload folder>\" as it reads, "C:\Quellmar\"
+// as it writes.
+std::size_t longest_path_prefix = 0;
+
 Step stop_at_unfit_path(const TreeVisit& visit) {
   if (is_install_mark({visit.path, visit.path_length})) {
     SetLastError(ERROR_FILE_EXISTS);
     return Step::stop;
   }
-  // As xcopy sees it: "C:\Quellmar\" and the path below the payload folder.
-  std::size_t installed_length = install_directory_length + 1 + visit.path_length;
-  std::size_t bound = visit.phase == Phase::file ? max_path_units : max_folder_path_units;
-  if (visit.phase == Phase::leaving_folder || installed_length < bound)
+  bool fits = true;
+  if (visit.phase == Phase::file)
+    fits = longest_path_prefix + visit.path_length < max_xcopy_file_path_units;
+  else if (visit.phase != Phase::leaving_folder)
+    fits = install_directory_length + 1 + visit.path_length < max_folder_path_units;
+  if (fits)
     return Step::go_on;
   SetLastError(ERROR_FILENAME_EXCED_RANGE);
   return Step::stop;
@@ -56,46 +64,77 @@ Step stop_at_difference(const TreeVisit& visit) {
   return Step::go_on;
 }
 
-Step remove_installed_entry(const TreeVisit& visit) {
+// What one pass of the clearing met: payload files found in the installation,
+// and links at payload paths.
+struct Clearing {
+  std::size_t files_found;
+  bool link_found;
+};
+Clearing clearing;
+
+Step clear_installed_entry(const TreeVisit& visit) {
   const ListedEntry* installed = visit.mirror;
   if (installed == nullptr)
     return Step::skip_contents;
+  if (is_link(installed->attributes)) {
+    // Neither followed nor removed: it is somebody's, and so is what is
+    // behind it.
+    clearing.link_found = true;
+    return Step::skip_contents;
+  }
   switch (visit.phase) {
     case Phase::file:
       // A folder in a file's place is not the copy's.
-      if (!is_folder(installed->attributes))
-        delete_file_in(visit.mirror_folder, installed->name);
-      return Step::go_on;
+      if (is_folder(installed->attributes))
+        return Step::go_on;
+      ++clearing.files_found;
+      return delete_file_in(visit.mirror_folder, installed->name) ? Step::go_on : Step::failed;
     case Phase::entering_folder:
       return is_plain_folder_entry(installed) ? Step::go_on : Step::skip_contents;
     case Phase::link:
     case Phase::leaving_folder:
-      // Only when nothing else is left in it; never a link.
+      // Only when nothing else is left in it.
       remove_subfolder(visit.mirror_folder, installed->name);
       return Step::go_on;
   }
   return Step::go_on;
 }
 
+// One pass over the payload's paths in the installation. True when it found
+// no payload file there, nor any link.
+bool clear_once() {
+  clearing = Clearing{0, false};
+  bool walked = walk_payload(install_directory_handle(), clear_installed_entry);
+  if (clearing.link_found) {
+    SetLastError(link_in_the_way);
+    return false;
+  }
+  if (walked && clearing.files_found > 0)
+    SetLastError(ERROR_ACCESS_DENIED);  // deleted, yet still there: pending
+  return walked && clearing.files_found == 0;
+}
+
 }  // namespace
 
 bool payload_fits_install_directory() {
+  // The current directory is the payload folder.
+  DWORD payload_folder_length = GetCurrentDirectoryW(0, nullptr);
+  if (payload_folder_length == 0)
+    return false;
+  // The length with its terminator: the separator's unit.
+  std::size_t read_prefix = payload_folder_length;
+  std::size_t written_prefix = install_directory_length + 1;
+  longest_path_prefix = read_prefix > written_prefix ? read_prefix : written_prefix;
   return walk_payload(nullptr, stop_at_unfit_path);
 }
 
 bool installation_matches_payload() {
-  HANDLE installed = open_folder(install_directory, LinkAtPath::refuse);
-  if (installed == INVALID_HANDLE_VALUE)
-    return false;
-  bool matches = walk_payload(installed, stop_at_difference);
-  CloseHandle(installed);
-  return matches;
+  return walk_payload(install_directory_handle(), stop_at_difference);
 }
 
-void remove_copied_payload() {
-  HANDLE installed = open_folder(install_directory, LinkAtPath::refuse);
-  if (installed == INVALID_HANDLE_VALUE)
-    return;
-  walk_payload(installed, remove_installed_entry);
-  CloseHandle(installed);
+bool clear_payload_paths() {
+  // The first pass deletes what a copy wrote; the next, at once, finds nothing
+  // left unless something stays in the way, and only then is there a wait.
+  clear_once();
+  return outlast_passing_holds(clear_once);
 }

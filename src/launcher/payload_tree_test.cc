@@ -30,26 +30,29 @@ class PayloadTreeTest : public LauncherTest {
 };
 
 TEST_F(PayloadTreeTest, PayloadPathTooLongForTheInstallationIsNotCopied) {
-  // A payload file whose path under C:\Quellmar has 260 characters, and a
-  // folder whose path has 248, which leaves no room for an 8.3 name in it:
-  // xcopy fails on either, or under Wine never ends on the file. Wine's xcopy
-  // creates such a folder, so only the check shows.
-  const std::wstring file_too_long = PathOfLength(kInstall, 260).substr(12);
-  const std::wstring folder_too_long = PathOfLength(kInstall, 248).substr(12) + L"\\f";
+  // A payload file whose path has 255 characters where xcopy reads it (in
+  // the package, which is longer than C:\Quellmar), and an empty folder whose
+  // path under C:\Quellmar has 248, which leaves no room for an 8.3 name in
+  // it: Windows' xcopy fails on either, Wine's only hangs on the first. So
+  // only the check shows.
+  const size_t payload_prefix = kPayloadFolder.size() + 1;
+  const std::wstring file_too_long = PathOfLength(kPayloadFolder, 255).substr(payload_prefix);
+  const std::wstring folder_too_long = PathOfLength(kInstall, 248).substr(12);
   FakeShell(L"");  // every command runs, and is logged
   for (const std::wstring& too_long : {file_too_long, folder_too_long}) {
     SCOPED_TRACE(Narrow(too_long));
-    ASSERT_TRUE(WriteBytes(LongPath(kPayloadFolder + L"\\" + too_long), "deep"));
+    const std::wstring path = LongPath(kPayloadFolder + L"\\" + too_long);
+    ASSERT_TRUE(too_long == file_too_long ? WriteBytes(path, "deep") : MakeDirectories(path));
     ExpectCopyUndone(ERROR_FILENAME_EXCED_RANGE);
     EXPECT_FALSE(Copied());
     RemoveTree(LongPath(kPayloadFolder + L"\\" + too_long.substr(0, too_long.find(L'\\'))));
   }
 
-  // A file at 259 characters and a folder at 247 are copied like any other.
-  const std::wstring longest_file = PathOfLength(kInstall, 259).substr(12);
-  const std::wstring longest_folder = PathOfLength(kInstall, 247).substr(12) + L"\\f";
-  for (const std::wstring& longest : {longest_file, longest_folder})
-    ASSERT_TRUE(WriteBytes(LongPath(kPayloadFolder + L"\\" + longest), "deepest"));
+  // A file at 254 characters and a folder at 247 are copied like any other.
+  const std::wstring longest_file = PathOfLength(kPayloadFolder, 254).substr(payload_prefix);
+  const std::wstring longest_folder = PathOfLength(kInstall, 247).substr(12);
+  ASSERT_TRUE(WriteBytes(LongPath(kPayloadFolder + L"\\" + longest_file), "deepest"));
+  ASSERT_TRUE(MakeDirectories(LongPath(kPayloadFolder + L"\\" + longest_folder)));
   StartLauncher();
   EXPECT_EQ(Choose(L'1'), 0u) << Narrow(console_.Screen());
   EXPECT_EQ(ReadBytes(LongPath(std::wstring(kInstall) + L"\\" + longest_file)), "deepest");

@@ -133,29 +133,54 @@ Step remove_entry(const TreeVisit& visit) {
   return removed ? Step::go_on : Step::failed;
 }
 
-}  // namespace
+// Closes |handle|; the last-error value stays.
+void close_keeping_error(HANDLE handle) {
+  DWORD error = GetLastError();
+  CloseHandle(handle);
+  SetLastError(error);
+}
 
-bool walk_tree(HANDLE root, HANDLE mirror_root, TreeVisitor visitor) {
+// Walks from |root|, a handle not listed before, against |mirror_root|.
+// Each listing needs a handle of its own (see reopen_folder), so the mirror's
+// root is opened again.
+bool walk_from(HANDLE root, HANDLE mirror_root, TreeVisitor visitor) {
+  HANDLE mirror = nullptr;
+  if (mirror_root != nullptr) {
+    mirror = reopen_folder(mirror_root);
+    if (mirror == INVALID_HANDLE_VALUE)
+      mirror = nullptr;
+  }
   Walk walk;
   walk.visitor = visitor;
   walk.stopped = false;
   walk.error = ERROR_SUCCESS;
   walk.path[0] = L'\0';
-  walk_folder(walk, root, mirror_root, 0);
+  walk_folder(walk, root, mirror, 0);
+  if (mirror != nullptr)
+    CloseHandle(mirror);
   if (walk.error == ERROR_SUCCESS)
     return true;
   SetLastError(walk.error);
   return false;
 }
 
+}  // namespace
+
+bool walk_tree(HANDLE root, HANDLE mirror_root, TreeVisitor visitor) {
+  HANDLE listed_root = reopen_folder(root);
+  if (listed_root == INVALID_HANDLE_VALUE)
+    return false;
+  bool complete = walk_from(listed_root, mirror_root, visitor);
+  close_keeping_error(listed_root);
+  return complete;
+}
+
 bool walk_tree_at(const wchar_t* path, LinkAtPath link, HANDLE mirror_root, TreeVisitor visitor) {
   HANDLE root = open_folder(path, link);
   if (root == INVALID_HANDLE_VALUE)
     return false;
-  bool complete = walk_tree(root, mirror_root, visitor);
-  DWORD error = GetLastError();
-  CloseHandle(root);
-  SetLastError(error);
+  bool complete = walk_from(root, mirror_root, visitor);
+  close_keeping_error(root);
   return complete;
 }
 

@@ -41,7 +41,8 @@ struct TreeVisit {
 using TreeVisitor = Step (*)(const TreeVisit& visit);
 
 // Walks every entry below the folder |root|, each folder's files and folders
-// in name order, and holds each against the entry of the same path below
+// in name order (each folder listed through a handle of its own, |root| and
+// |mirror_root| too), and holds each against the entry of the same path below
 // |mirror_root| when that is not nullptr. A folder of the mirror is entered
 // only with the walked folder of its path, and only when it is no link.
 // Returns false, with the last-error value of the first failure, when a

@@ -5,7 +5,6 @@
 #include "console/key_reader.h"
 #include "launcher/actions.h"
 #include "launcher/install_directory.h"
-#include "launcher/install_mark.h"
 #include "launcher/link_safe_files.h"
 #include "launcher/screen_texts.h"
 
@@ -18,6 +17,19 @@ ErrorCode tell_not_installed() {
   remove_folder(install_directory);
   write_console_text(not_installed_text, not_installed_text_length);
   read_key();
+  return success;
+}
+
+ErrorCode remove_installation() {
+  // Until only the empty folder is left, a launch must not take it for a
+  // finished installation; nor may a second launcher work on it meanwhile.
+  if (!mark_install_directory())
+    return directory_not_removed;
+  // Not the interpreter's del: it follows links out of the installation.
+  if (!delete_installed_files())
+    return del_not_executed;
+  if (!remove_install_directory(KnownSubdirectories::remove))
+    return directory_not_removed;
   return success;
 }
 
@@ -40,15 +52,11 @@ ErrorCode uninstall_action() {
 
   if (!SetCurrentDirectoryW(L"c:\\"))
     return current_directory_not_set;
-  // Until only the empty folder is left, a launch must not take it for a
-  // finished installation; nor may a second launcher work on it meanwhile.
-  if (!mark_install_directory())
-    return directory_not_removed;
-  // Not the interpreter's del: it follows links out of the installation.
-  if (!delete_installed_files())
-    return del_not_executed;
-  if (!remove_install_directory())
-    return directory_not_removed;
+  ErrorCode rc = remove_installation();
+  // Whoever reads a report may use C:\Quellmar as they like.
+  close_install_directory();
+  if (rc != success)
+    return rc;
   if (run_command(L"cls") != 0)
     return screen_not_cleared;
 

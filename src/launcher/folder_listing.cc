@@ -1,0 +1,199 @@
+#include "launcher/folder_listing.h"
+
+#include <algorithm>
+
+#include "launcher/native_api.h"
+
+namespace {
+
+// FILE_BOTH_DIR_INFORMATION, which only the driver kit's headers declare:
+// FILE_ID_BOTH_DIR_INFO without the file ID.
+struct BothDirectoryRecord {
+  ULONG NextEntryOffset;
+  ULONG FileIndex;
+  LARGE_INTEGER CreationTime;
+  LARGE_INTEGER LastAccessTime;
+  LARGE_INTEGER LastWriteTime;
+  LARGE_INTEGER ChangeTime;
+  LARGE_INTEGER EndOfFile;
+  LARGE_INTEGER AllocationSize;
+  ULONG FileAttributes;
+  ULONG FileNameLength;
+  ULONG EaSize;
+  CCHAR ShortNameLength;
+  WCHAR ShortName[12];
+  WCHAR FileName[1];
+};
+constexpr ULONG file_both_directory_information = 3;
+
+// The chunks that a listing reads into: small first, since most folders hold
+// a few entries, larger as a folder turns out to hold many.
+struct ListingChunk {
+  ListingChunk* next;
+  alignas(8) unsigned char bytes[1];
+};
+constexpr DWORD first_chunk_bytes = 4096;
+constexpr DWORD largest_chunk_bytes = 64 * 1024;
+
+bool is_dot_entry(const wchar_t* name, std::size_t length) {
+  return name[0] == L'.' && (length == 1 || (length == 2 && name[1] == L'.'));
+}
+
+// As the file system compares names: letter case aside.
+int compare_names(EntryName a, EntryName b) {
+  return CompareStringOrdinal(a.text, static_cast<int>(a.length), b.text,
+                              static_cast<int>(b.length), TRUE);
+}
+
+bool name_before(const ListedEntry& a, const ListedEntry& b) {
+  return compare_names(a.name, b.name) == CSTR_LESS_THAN;
+}
+
+bool add_entry(FolderListing* listing, std::size_t* capacity, const ListedEntry& entry) {
+  if (listing->count == *capacity) {
+    std::size_t grown = *capacity == 0 ? 64 : 2 * *capacity;
+    void* entries =
+        listing->entries == nullptr
+            ? HeapAlloc(GetProcessHeap(), 0, grown * sizeof(ListedEntry))
+            : HeapReAlloc(GetProcessHeap(), 0, listing->entries, grown * sizeof(ListedEntry));
+    if (entries == nullptr)
+      return false;
+    listing->entries = static_cast<ListedEntry*>(entries);
+    *capacity = grown;
+  }
+  listing->entries[listing->count++] = entry;
+  return true;
+}
+
+// Takes the entries of one chunk that the system filled with |Record|s.
+template <typename Record>
+bool add_chunk_entries(FolderListing* listing, std::size_t* capacity, const ListingChunk& chunk) {
+  const unsigned char* record = chunk.bytes;
+  for (;;) {
+    const Record& found = *reinterpret_cast<const Record*>(record);
+    ListedEntry entry = {{found.FileName, found.FileNameLength / sizeof(wchar_t)},
+                         found.FileAttributes,
+                         static_cast<unsigned long long>(found.EndOfFile.QuadPart)};
+    if (entry.name.length > 0 && !is_dot_entry(entry.name.text, entry.name.length) &&
+        !add_entry(listing, capacity, entry)) {
+      return false;
+    }
+    if (found.NextEntryOffset == 0)
+      return true;
+    record += found.NextEntryOffset;
+  }
+}
+
+// Reads the next entries of |folder| into |bytes|; |first| starts again from
+// the first entry, since the handle keeps where an earlier listing ended.
+bool query_entries(HANDLE folder, ListingQuery query, bool first, void* bytes, DWORD size) {
+  if (query == ListingQuery::with_file_ids) {
+    return GetFileInformationByHandleEx(
+               folder, first ? FileIdBothDirectoryRestartInfo : FileIdBothDirectoryInfo, bytes,
+               size) != 0;
+  }
+  const NativeApi& nt = native_api();
+  if (nt.query_directory == nullptr) {
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return false;
+  }
+  IO_STATUS_BLOCK io = {};
+  LONG status = nt.query_directory(folder, nullptr, nullptr, nullptr, &io, bytes, size,
+                                   file_both_directory_information, FALSE, nullptr, first);
+  if (status < 0) {
+    SetLastError(error_of(status));
+    return false;
+  }
+  return true;
+}
+
+// What a drive answers for a listing class it does not know.
+bool is_refused_query(DWORD error) {
+  return error == ERROR_INVALID_PARAMETER || error == ERROR_INVALID_LEVEL ||
+         error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION ||
+         error == ERROR_GEN_FAILURE;
+}
+
+}  // namespace
+
+bool is_folder(DWORD attributes) {
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool is_link(DWORD attributes) {
+  return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+bool is_plain_folder(DWORD attributes) {
+  return is_folder(attributes) && !is_link(attributes);
+}
+
+bool same_name(EntryName a, EntryName b) {
+  return compare_names(a, b) == CSTR_EQUAL;
+}
+
+bool list_folder(HANDLE folder, FolderListing* listing) {
+  if (list_folder_by(folder, ListingQuery::with_file_ids, listing))
+    return true;
+  if (!is_refused_query(GetLastError()))
+    return false;
+  return list_folder_by(folder, ListingQuery::as_find_first_file, listing);
+}
+
+bool list_folder_by(HANDLE folder, ListingQuery query, FolderListing* listing) {
+  *listing = FolderListing{nullptr, 0, nullptr};
+  std::size_t capacity = 0;
+  DWORD chunk_bytes = first_chunk_bytes;
+  for (bool first = true;; first = false) {
+    ListingChunk* chunk = static_cast<ListingChunk*>(
+        HeapAlloc(GetProcessHeap(), 0, sizeof(ListingChunk) + chunk_bytes));
+    if (chunk == nullptr) {
+      free_listing(listing);
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      return false;
+    }
+    if (!query_entries(folder, query, first, chunk->bytes, chunk_bytes)) {
+      DWORD error = GetLastError();
+      HeapFree(GetProcessHeap(), 0, chunk);
+      // FAT and CDFS answer the first query of a folder without "." and ".."
+      // (a drive's root, mounted as a folder) that way when it is empty.
+      if (error == ERROR_NO_MORE_FILES || (first && error == ERROR_FILE_NOT_FOUND))
+        break;
+      free_listing(listing);
+      SetLastError(error);
+      return false;
+    }
+    chunk->next = static_cast<ListingChunk*>(listing->chunks);
+    listing->chunks = chunk;
+    bool added = query == ListingQuery::with_file_ids
+                     ? add_chunk_entries<FILE_ID_BOTH_DIR_INFO>(listing, &capacity, *chunk)
+                     : add_chunk_entries<BothDirectoryRecord>(listing, &capacity, *chunk);
+    if (!added) {
+      free_listing(listing);
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      return false;
+    }
+    chunk_bytes = std::min(2 * chunk_bytes, largest_chunk_bytes);
+  }
+  std::sort(listing->entries, listing->entries + listing->count, name_before);
+  return true;
+}
+
+const ListedEntry* find_entry(const FolderListing& listing, EntryName name) {
+  ListedEntry wanted = {name, 0, 0};
+  const ListedEntry* end = listing.entries + listing.count;
+  const ListedEntry* found =
+      std::lower_bound(static_cast<const ListedEntry*>(listing.entries), end, wanted, name_before);
+  return found != end && same_name(found->name, name) ? found : nullptr;
+}
+
+void free_listing(FolderListing* listing) {
+  for (ListingChunk* chunk = static_cast<ListingChunk*>(listing->chunks); chunk != nullptr;) {
+    ListingChunk* next = chunk->next;
+    HeapFree(GetProcessHeap(), 0, chunk);
+    chunk = next;
+  }
+  if (listing->entries != nullptr)
+    HeapFree(GetProcessHeap(), 0, listing->entries);
+  *listing = FolderListing{nullptr, 0, nullptr};
+}

@@ -1,0 +1,113 @@
+#include "launcher/work_directory.h"
+
+#include <windows.h>
+
+#include "launcher/install_directory.h"
+#include "launcher/install_mark.h"
+#include "launcher/link_safe_files.h"
+#include "launcher/passing_holds.h"
+#include "launcher/tree_walk.h"
+
+namespace {
+
+constexpr wchar_t work_directory[] = L"C:\\Quellmar.unfinished";
+
+// Removes a work directory that a launcher ended before its rename left
+// behind; one whose launcher still works on it is busy.
+bool remove_left_work_directory() {
+  HANDLE work = open_folder(work_directory, LinkAtPath::refuse);
+  if (work == INVALID_HANDLE_VALUE)
+    return false;
+  HANDLE mark = INVALID_HANDLE_VALUE;
+  MarkTaking taking = take_mark_in(work, &mark);
+  DWORD error = GetLastError();
+  if (mark != INVALID_HANDLE_VALUE)
+    CloseHandle(mark);
+  CloseHandle(work);
+  if (taking == MarkTaking::busy) {
+    SetLastError(error);
+    return false;
+  }
+  return remove_tree(work_directory);
+}
+
+bool make_work_directory() {
+  if (CreateDirectoryW(work_directory, nullptr))
+    return true;
+  if (GetLastError() != ERROR_ALREADY_EXISTS || !remove_left_work_directory())
+    return false;
+  if (CreateDirectoryW(work_directory, nullptr))
+    return true;
+  // Another launcher made it again at this moment.
+  SetLastError(ERROR_SHARING_VIOLATION);
+  return false;
+}
+
+// Puts the mark into the new work directory. It is not kept open: real
+// Windows refuses to rename a folder while a file in it is open.
+bool mark_work_directory() {
+  HANDLE work = open_folder(work_directory, LinkAtPath::refuse);
+  if (work == INVALID_HANDLE_VALUE)
+    return false;
+  HANDLE mark = put_mark_in(work);
+  DWORD error = GetLastError();
+  if (mark != INVALID_HANDLE_VALUE)
+    CloseHandle(mark);
+  CloseHandle(work);
+  SetLastError(error);
+  return mark != INVALID_HANDLE_VALUE;
+}
+
+bool install_directory_exists() {
+  return GetFileAttributesW(install_directory) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Renames the work directory to C:\Quellmar. Real Windows refuses for a moment
+// while a scanner reads the new mark.
+bool rename_work_directory() {
+  for (DWORD waited = 0;; waited += passing_hold_pause_ms) {
+    if (MoveFileExW(work_directory, install_directory, 0))
+      return true;
+    DWORD error = GetLastError();
+    if (install_directory_exists()) {
+      // Made since the probe, by another launcher or by hand: not ours.
+      remove_tree(work_directory);
+      SetLastError(ERROR_SHARING_VIOLATION);
+      return false;
+    }
+    if (!is_held(error) || waited >= passing_hold_patience_ms) {
+      remove_tree(work_directory);
+      SetLastError(error);
+      return false;
+    }
+    Sleep(passing_hold_pause_ms);
+  }
+}
+
+}  // namespace
+
+bool make_marked_install_directory() {
+  if (!make_work_directory())
+    return false;
+  if (!mark_work_directory()) {
+    DWORD error = GetLastError();
+    remove_tree(work_directory);
+    SetLastError(error);
+    return false;
+  }
+  if (!rename_work_directory())
+    return false;
+  // Between the rename and this, a second launcher may take the mark: then it
+  // installs, and this one is the one that finds the installation busy. A
+  // link put in C:\Quellmar's place meanwhile is refused.
+  switch (open_install_directory()) {
+    case MarkTaking::taken:
+      return true;
+    case MarkTaking::busy:
+      return false;
+    case MarkTaking::none:
+      break;
+  }
+  SetLastError(ERROR_SHARING_VIOLATION);
+  return false;
+}
