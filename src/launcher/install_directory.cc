@@ -107,6 +107,16 @@ bool remove_install_mark() {
   return delete_and_close(mark);
 }
 
+// Removes the held folder, now empty; it goes as its handle closes.
+bool remove_held_folder() {
+  if (!delete_held_entry(held_folder))
+    return false;
+  CloseHandle(held_folder);
+  held_folder = INVALID_HANDLE_VALUE;
+  held_for_removal = false;
+  return true;
+}
+
 bool try_removal(KnownSubdirectories known) {
   if (!hold_for_removal())
     return false;
@@ -114,14 +124,32 @@ bool try_removal(KnownSubdirectories known) {
       !walk_tree(held_folder, nullptr, remove_known_subdirectory)) {
     return false;
   }
-  if (!holds_only_the_mark(held_folder) || !remove_install_mark() ||
-      !delete_held_entry(held_folder)) {
-    return false;
-  }
-  CloseHandle(held_folder);
-  held_folder = INVALID_HANDLE_VALUE;
-  held_for_removal = false;
-  return true;
+  return holds_only_the_mark(held_folder) && remove_install_mark() && remove_held_folder();
+}
+
+// A new mark cannot be made while the deleted one is still there.
+bool is_deleted_mark_in_the_way(DWORD error) {
+  return is_passing_obstacle(error) || error == ERROR_ALREADY_EXISTS;
+}
+
+// Once its mark is deleted, C:\Quellmar may stay for good, and must then carry
+// a mark again, so as not to be started as a finished installation. A deleted
+// mark that a scanner still holds stays until the scanner lets go, and no new
+// one can be made till then; and then C:\Quellmar may be empty. So whichever
+// comes first is done: the folder's removal, or a new mark. Returns true when
+// the folder went.
+bool remove_or_mark_again() {
+  bool removed = false;
+  outlast_passing_holds(
+      [&removed] {
+        removed = remove_held_folder();
+        if (removed)
+          return true;
+        held_mark = put_mark_in(held_folder);
+        return held_mark != INVALID_HANDLE_VALUE;
+      },
+      is_deleted_mark_in_the_way);
+  return removed;
 }
 
 }  // namespace
@@ -193,11 +221,10 @@ bool remove_install_directory(KnownSubdirectories known) {
   // directory; then the last failure is what the report shows.
   if (outlast_passing_holds([known] { return try_removal(known); }, is_passing_obstacle))
     return true;
-  // Once its mark is deleted, C:\Quellmar may stay for good: then it must not
-  // be left unmarked, to be started as a finished installation.
   DWORD error = GetLastError();
-  if (held_mark == INVALID_HANDLE_VALUE && held_folder != INVALID_HANDLE_VALUE)
-    held_mark = put_mark_in(held_folder);
+  bool mark_deleted = held_mark == INVALID_HANDLE_VALUE && held_folder != INVALID_HANDLE_VALUE;
+  if (mark_deleted && remove_or_mark_again())
+    return true;
   SetLastError(error);
   return false;
 }

@@ -40,10 +40,13 @@ const std::vector<std::wstring> kSuccessScreen = {L"",      L"------------------
 TEST_F(UninstallTest, RemovesAFreshInstallationAndConfirms) {
   Install();
   // What a running program leaves behind: a read-only and a system file.
-  ASSERT_TRUE(
-      WriteBytes(std::wstring(kInstall) + L"\\document\\saved.txt", "r", FILE_ATTRIBUTE_READONLY));
+  const std::wstring read_only = std::wstring(kInstall) + L"\\document\\saved.txt";
+  ASSERT_TRUE(WriteBytes(read_only, "r", FILE_ATTRIBUTE_READONLY));
   ASSERT_TRUE(WriteBytes(std::wstring(kInstall) + L"\\Quellmar.tmp\\4\\swap.sys", "s",
                          FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN));
+  // The read-only file has another name outside, which must stay read-only.
+  const std::wstring other_name = L"C:\\other-name.txt";
+  ASSERT_TRUE(CreateHardLinkW(other_name.c_str(), read_only.c_str(), nullptr));
   StartLauncher();
   console_.Char(L'2');
   ExpectScreen(kSuccessScreen);
@@ -51,6 +54,9 @@ TEST_F(UninstallTest, RemovesAFreshInstallationAndConfirms) {
   EXPECT_TRUE(console_.IsWaiting());
   EXPECT_EQ(Choose(L'x'), 0u);
   EXPECT_TRUE(IsDirectory(std::wstring(kPackage) + L"\\Quellmar"));  // the package stays
+  EXPECT_EQ(ReadBytes(other_name), "r");
+  EXPECT_TRUE(GetFileAttributesW(other_name.c_str()) & FILE_ATTRIBUTE_READONLY);
+  RemoveTree(other_name);
 }
 
 TEST_F(UninstallTest, BackspaceUninstallsLikeTwo) {
