@@ -46,7 +46,8 @@ void LauncherTest::StartLauncher(const StartOptions& options) {
   StartOptions start = options;
   if (start.directory.empty())
     start.directory = kPackage;
-  ASSERT_TRUE(console_.Start(L"\"" + BuiltProgram(L"QuellmarLaunch.exe") + L"\"", start));
+  ASSERT_TRUE(console_.Start(L"\"" + BuiltProgram(L"QuellmarLaunch.exe") + L"\"", start))
+      << "in " << Narrow(start.directory) << ", last error " << GetLastError();
   if (options.std_input == nullptr && options.std_output == nullptr) {
     ASSERT_TRUE(console_.WaitForText(kPrompt)) << Narrow(console_.Screen());
   }

@@ -36,6 +36,19 @@ class UnfinishedInstallTest : public BystanderTest {
     return std::find(log.begin(), log.end(), line) != log.end();
   }
 
+  // Starts the launcher anew, presses |key| and expects its report (15 after
+  // "1", 2 after "2") with |last_error|, and the end of the run.
+  void ExpectRefused(wchar_t key, long long last_error) {
+    console_.Clear();
+    StartLauncher();
+    console_.Char(key);
+    if (key == L'1')
+      ExpectFailure(15, L"System command XCOPY not executed.");
+    else
+      ExpectFailure(2, L"Directory not removed.");
+    EXPECT_EQ(ShownLastError(), last_error);
+  }
+
   // The next launch, after the launcher was cut off: it copies the whole
   // payload again and starts it, as a first launch does.
   void ExpectNextLaunchInstallsAfresh() {
@@ -133,10 +146,7 @@ TEST_F(UnfinishedInstallTest, WorkFolderBesideTheInstallation) {
   HANDLE held = CreateFileW(work_mark.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  StartLauncher();
-  console_.Char(L'1');
-  ExpectFailure(15, L"System command XCOPY not executed.");
-  EXPECT_EQ(ShownLastError(), ERROR_SHARING_VIOLATION);
+  ExpectRefused(L'1', ERROR_SHARING_VIOLATION);
   EXPECT_TRUE(IsDirectory(work_mark));
   EXPECT_FALSE(Exists(kInstall));
 
@@ -147,11 +157,7 @@ TEST_F(UnfinishedInstallTest, WorkFolderBesideTheInstallation) {
   ASSERT_TRUE(WriteBytes(behind.path, behind.bytes));
   ASSERT_TRUE(WriteBytes(work + L"\\QBASIC\\QBASIC.EXE", "part of a copy"));
   ASSERT_TRUE(MakeFolderLink(work + L"\\QBASIC\\mine", L"C:\\mine"));
-  console_.Clear();
-  StartLauncher();
-  console_.Char(L'1');
-  ExpectFailure(15, L"System command XCOPY not executed.");
-  EXPECT_EQ(ShownLastError(), 4395);  // ERROR_REPARSE_POINT_ENCOUNTERED
+  ExpectRefused(L'1', 4395);  // ERROR_REPARSE_POINT_ENCOUNTERED
   ExpectBystandersIntact({behind});
   EXPECT_FALSE(Exists(work + L"\\QBASIC\\QBASIC.EXE"));
 
@@ -201,11 +207,7 @@ TEST_F(UnfinishedInstallTest, InstallationHeldOpenIsNeverLeftEmptyAndUnmarked) {
 
   // An uninstall deletes the files but cannot remove C:\Quellmar: it says
   // why, and leaves it marked.
-  console_.Clear();
-  StartLauncher();
-  console_.Char(L'2');
-  ExpectFailure(2, L"Directory not removed.");
-  EXPECT_EQ(ShownLastError(), ERROR_SHARING_VIOLATION);
+  ExpectRefused(L'2', ERROR_SHARING_VIOLATION);
   EXPECT_FALSE(HoldsAnyFile(kInstall));
   EXPECT_TRUE(IsDirectory(mark));
   CloseHandle(held);
@@ -240,11 +242,7 @@ TEST_F(UnfinishedInstallTest, NothingIsLeftInTheCopysWayOverAnUnfinishedInstalla
   const std::wstring held_path = std::wstring(kInstall) + L"\\QUELLMAR.BAS";
   HANDLE held = HoldWithoutDeleteSharing(held_path);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  console_.Clear();
-  StartLauncher();
-  console_.Char(L'1');
-  ExpectFailure(15, L"System command XCOPY not executed.");
-  EXPECT_EQ(ShownLastError(), ERROR_SHARING_VIOLATION);
+  ExpectRefused(L'1', ERROR_SHARING_VIOLATION);
   EXPECT_FALSE(Copied());
   EXPECT_TRUE(IsDirectory(std::wstring(kInstall) + L"\\QuellmarLaunch.unfinished"));
   CloseHandle(held);
@@ -254,11 +252,7 @@ TEST_F(UnfinishedInstallTest, NothingIsLeftInTheCopysWayOverAnUnfinishedInstalla
   ASSERT_TRUE(WriteBytes(behind[0].path, behind[0].bytes));
   RemoveTree(std::wstring(kInstall) + L"\\QBASIC");
   ASSERT_TRUE(MakeFolderLink(std::wstring(kInstall) + L"\\QBASIC", L"C:\\mine\\qbasic"));
-  console_.Clear();
-  StartLauncher();
-  console_.Char(L'1');
-  ExpectFailure(15, L"System command XCOPY not executed.");
-  EXPECT_EQ(ShownLastError(), 4395);  // ERROR_REPARSE_POINT_ENCOUNTERED
+  ExpectRefused(L'1', 4395);  // ERROR_REPARSE_POINT_ENCOUNTERED
   EXPECT_FALSE(Copied());
   EXPECT_EQ(ListTree(L"C:\\mine"), (std::vector<std::wstring>{L"qbasic\\", L"qbasic\\notes.txt"}));
   ExpectBystandersIntact(behind);
