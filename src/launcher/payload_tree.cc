@@ -109,8 +109,10 @@ bool clear_once() {
     SetLastError(link_in_the_way);
     return false;
   }
+  // Each was deleted; one that a later pass still finds is pending (Windows
+  // would answer its open so).
   if (walked && clearing.files_found > 0)
-    SetLastError(ERROR_ACCESS_DENIED);  // deleted, yet still there: pending
+    SetLastError(ERROR_ACCESS_DENIED);
   return walked && clearing.files_found == 0;
 }
 
