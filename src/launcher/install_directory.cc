@@ -84,13 +84,8 @@ bool holds_only_the_mark(HANDLE folder) {
   if (listed == INVALID_HANDLE_VALUE)
     return false;
   FolderListing listing;
-  bool read = list_folder(listed, &listing);
-  DWORD error = GetLastError();
-  CloseHandle(listed);
-  if (!read) {
-    SetLastError(error);
+  if (!close_keeping_error(listed, list_folder(listed, &listing)))
     return false;
-  }
   bool empty =
       listing.count == 0 || (listing.count == 1 && is_install_mark(listing.entries[0].name));
   free_listing(&listing);

@@ -124,13 +124,6 @@ bool has_other_names(HANDLE handle) {
          standard.NumberOfLinks > 1;
 }
 
-bool close_keeping_error(HANDLE handle, bool result) {
-  DWORD error = GetLastError();
-  CloseHandle(handle);
-  SetLastError(error);
-  return result;
-}
-
 // Wine opens a link as what it leads to, whatever the flags, and its handle
 // shows that folder's attributes; the listing of the link's folder tells.
 bool listed_as_link(const wchar_t* path) {
@@ -232,6 +225,13 @@ bool delete_held_entry(HANDLE handle) {
     set_attributes(handle, attributes);
   SetLastError(error);
   return deleted;
+}
+
+bool close_keeping_error(HANDLE handle, bool result) {
+  DWORD error = GetLastError();
+  CloseHandle(handle);
+  SetLastError(error);
+  return result;
 }
 
 bool delete_and_close(HANDLE handle) {

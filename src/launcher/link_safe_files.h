@@ -66,6 +66,9 @@ bool remove_folder(const wchar_t* path);
 // when its last handle closes. Returns false with the last-error value.
 bool delete_held_entry(HANDLE handle);
 
+// Closes |handle| and returns |result|; the last-error value stays.
+bool close_keeping_error(HANDLE handle, bool result);
+
 // Deletes the file or empty folder that |handle| holds, opened with DELETE
 // and attribute access, read-only or not, and closes the handle; the
 // last-error value of a failure stays.

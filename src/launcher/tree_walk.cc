@@ -133,13 +133,6 @@ Step remove_entry(const TreeVisit& visit) {
   return removed ? Step::go_on : Step::failed;
 }
 
-// Closes |handle|; the last-error value stays.
-void close_keeping_error(HANDLE handle) {
-  DWORD error = GetLastError();
-  CloseHandle(handle);
-  SetLastError(error);
-}
-
 // Walks from |root|, a handle not listed before, against |mirror_root|.
 // Each listing needs a handle of its own (see reopen_folder), so the mirror's
 // root is opened again.
@@ -170,18 +163,14 @@ bool walk_tree(HANDLE root, HANDLE mirror_root, TreeVisitor visitor) {
   HANDLE listed_root = reopen_folder(root);
   if (listed_root == INVALID_HANDLE_VALUE)
     return false;
-  bool complete = walk_from(listed_root, mirror_root, visitor);
-  close_keeping_error(listed_root);
-  return complete;
+  return close_keeping_error(listed_root, walk_from(listed_root, mirror_root, visitor));
 }
 
 bool walk_tree_at(const wchar_t* path, LinkAtPath link, HANDLE mirror_root, TreeVisitor visitor) {
   HANDLE root = open_folder(path, link);
   if (root == INVALID_HANDLE_VALUE)
     return false;
-  bool complete = walk_from(root, mirror_root, visitor);
-  close_keeping_error(root);
-  return complete;
+  return close_keeping_error(root, walk_from(root, mirror_root, visitor));
 }
 
 bool remove_tree(const wchar_t* path) {

@@ -19,15 +19,11 @@ bool remove_left_work_directory() {
   if (work == INVALID_HANDLE_VALUE)
     return false;
   HANDLE mark = INVALID_HANDLE_VALUE;
-  MarkTaking taking = take_mark_in(work, &mark);
-  DWORD error = GetLastError();
+  bool busy = take_mark_in(work, &mark) == MarkTaking::busy;
   if (mark != INVALID_HANDLE_VALUE)
     CloseHandle(mark);
-  CloseHandle(work);
-  if (taking == MarkTaking::busy) {
-    SetLastError(error);
+  if (close_keeping_error(work, busy))
     return false;
-  }
   return remove_tree(work_directory);
 }
 
@@ -50,12 +46,10 @@ bool mark_work_directory() {
   if (work == INVALID_HANDLE_VALUE)
     return false;
   HANDLE mark = put_mark_in(work);
-  DWORD error = GetLastError();
-  if (mark != INVALID_HANDLE_VALUE)
+  bool marked = mark != INVALID_HANDLE_VALUE;
+  if (marked)
     CloseHandle(mark);
-  CloseHandle(work);
-  SetLastError(error);
-  return mark != INVALID_HANDLE_VALUE;
+  return close_keeping_error(work, marked);
 }
 
 bool install_directory_exists() {
