@@ -37,7 +37,7 @@ bool is_mark(const TreeVisit& visit) {
   return is_install_mark({visit.path, visit.path_length});
 }
 
-Step delete_installed_file(const TreeVisit& visit) {
+Step delete_installed_file(const TreeVisit& visit, void*) {
   if (is_mark(visit))
     return Step::skip_contents;
   if (visit.phase != Phase::file)
@@ -45,7 +45,7 @@ Step delete_installed_file(const TreeVisit& visit) {
   return delete_file_in(visit.folder, visit.entry->name) ? Step::go_on : Step::failed;
 }
 
-Step remove_known_subdirectory(const TreeVisit& visit) {
+Step remove_known_subdirectory(const TreeVisit& visit, void*) {
   if (is_mark(visit))
     return Step::skip_contents;
   if (visit.phase == Phase::link) {
@@ -116,7 +116,7 @@ bool try_removal(KnownSubdirectories known) {
   if (!hold_for_removal())
     return false;
   if (known == KnownSubdirectories::remove &&
-      !walk_tree(held_folder, nullptr, remove_known_subdirectory)) {
+      !walk_tree(held_folder, nullptr, {remove_known_subdirectory, nullptr})) {
     return false;
   }
   return holds_only_the_mark(held_folder) && remove_install_mark() && remove_held_folder();
@@ -208,7 +208,7 @@ void close_install_directory() {
 }
 
 bool delete_installed_files() {
-  return walk_tree(held_folder, nullptr, delete_installed_file);
+  return walk_tree(held_folder, nullptr, {delete_installed_file, nullptr});
 }
 
 bool remove_install_directory(KnownSubdirectories known) {

@@ -25,12 +25,11 @@ bool walk_payload(HANDLE installed, TreeVisitor visitor) {
   return walk_tree_at(L".", LinkAtPath::follow, installed, visitor);
 }
 
-// The longer of the two folders that xcopy puts before a payload path, with
-// the separator behind it: "<payload folder>\" as it reads, "C:\Quellmar\"
-// as it writes.
-std::size_t longest_path_prefix = 0;
-
-Step stop_at_unfit_path(const TreeVisit& visit) {
+Step stop_at_unfit_path(const TreeVisit& visit, void* context) {
+  // The longer of the two folders that xcopy puts before a payload path, with
+  // the separator behind it: "<payload folder>\" as it reads, "C:\Quellmar\"
+  // as it writes.
+  std::size_t longest_path_prefix = *static_cast<const std::size_t*>(context);
   if (is_install_mark({visit.path, visit.path_length})) {
     SetLastError(ERROR_FILE_EXISTS);
     return Step::stop;
@@ -46,7 +45,7 @@ Step stop_at_unfit_path(const TreeVisit& visit) {
   return Step::stop;
 }
 
-Step stop_at_difference(const TreeVisit& visit) {
+Step stop_at_difference(const TreeVisit& visit, void*) {
   const ListedEntry* installed = visit.mirror;
   switch (visit.phase) {
     case Phase::file:
@@ -70,9 +69,9 @@ struct Clearing {
   std::size_t files_found;
   bool link_found;
 };
-Clearing clearing;
 
-Step clear_installed_entry(const TreeVisit& visit) {
+Step clear_installed_entry(const TreeVisit& visit, void* context) {
+  Clearing& clearing = *static_cast<Clearing*>(context);
   const ListedEntry* installed = visit.mirror;
   if (installed == nullptr)
     return Step::skip_contents;
@@ -103,8 +102,8 @@ Step clear_installed_entry(const TreeVisit& visit) {
 // One pass over the payload's paths in the installation. True when it found
 // no payload file there, nor any link.
 bool clear_once() {
-  clearing = Clearing{0, false};
-  bool walked = walk_payload(install_directory_handle(), clear_installed_entry);
+  Clearing clearing = {0, false};
+  bool walked = walk_payload(install_directory_handle(), {clear_installed_entry, &clearing});
   if (clearing.link_found) {
     SetLastError(link_in_the_way);
     return false;
@@ -126,12 +125,12 @@ bool payload_fits_install_directory() {
   // The length with its terminator: the separator's unit.
   std::size_t read_prefix = payload_folder_length;
   std::size_t written_prefix = install_directory_length + 1;
-  longest_path_prefix = read_prefix > written_prefix ? read_prefix : written_prefix;
-  return walk_payload(nullptr, stop_at_unfit_path);
+  std::size_t longest_path_prefix = read_prefix > written_prefix ? read_prefix : written_prefix;
+  return walk_payload(nullptr, {stop_at_unfit_path, &longest_path_prefix});
 }
 
 bool installation_matches_payload() {
-  return walk_payload(install_directory_handle(), stop_at_difference);
+  return walk_payload(install_directory_handle(), {stop_at_difference, nullptr});
 }
 
 bool clear_payload_paths() {

@@ -24,7 +24,7 @@ void fail(Walk& walk, DWORD error) {
 
 Step meet(Walk& walk, TreeVisit& visit, Phase phase) {
   visit.phase = phase;
-  Step step = walk.visitor(visit);
+  Step step = walk.visitor.visit(visit, walk.visitor.context);
   if (step == Step::failed || step == Step::stop)
     fail(walk, GetLastError());
   if (step == Step::stop)
@@ -114,7 +114,7 @@ void walk_folder(Walk& walk, HANDLE folder, HANDLE mirror_folder, std::size_t pa
   free_listing(&listing);
 }
 
-Step remove_entry(const TreeVisit& visit) {
+Step remove_entry(const TreeVisit& visit, void*) {
   bool removed = true;
   switch (visit.phase) {
     case Phase::file:
@@ -174,5 +174,6 @@ bool walk_tree_at(const wchar_t* path, LinkAtPath link, HANDLE mirror_root, Tree
 }
 
 bool remove_tree(const wchar_t* path) {
-  return walk_tree_at(path, LinkAtPath::refuse, nullptr, remove_entry) && remove_folder(path);
+  return walk_tree_at(path, LinkAtPath::refuse, nullptr, {remove_entry, nullptr}) &&
+         remove_folder(path);
 }

@@ -38,7 +38,11 @@ struct TreeVisit {
   std::size_t path_length;
 };
 
-using TreeVisitor = Step (*)(const TreeVisit& visit);
+// A visitor: a function and what it works with, handed to it on each visit.
+struct TreeVisitor {
+  Step (*visit)(const TreeVisit& visit, void* context);
+  void* context;
+};
 
 // Walks every entry below the folder |root|, each folder's files and folders
 // in name order (each folder listed through a handle of its own, |root| and
