@@ -2,28 +2,13 @@
 
 #include <algorithm>
 
+#include <cstddef>
+
 #include "launcher/native_api.h"
+#include "launcher/reparse_tags.h"
 
 namespace {
 
-// FILE_BOTH_DIR_INFORMATION, which only the driver kit's headers declare:
-// FILE_ID_BOTH_DIR_INFO without the file ID.
-struct BothDirectoryRecord {
-  ULONG NextEntryOffset;
-  ULONG FileIndex;
-  LARGE_INTEGER CreationTime;
-  LARGE_INTEGER LastAccessTime;
-  LARGE_INTEGER LastWriteTime;
-  LARGE_INTEGER ChangeTime;
-  LARGE_INTEGER EndOfFile;
-  LARGE_INTEGER AllocationSize;
-  ULONG FileAttributes;
-  ULONG FileNameLength;
-  ULONG EaSize;
-  CCHAR ShortNameLength;
-  WCHAR ShortName[12];
-  WCHAR FileName[1];
-};
 constexpr ULONG file_both_directory_information = 3;
 
 // The chunks that a listing reads into: small first, since most folders hold
@@ -49,45 +34,64 @@ bool name_before(const ListedEntry& a, const ListedEntry& b) {
   return compare_names(a.name, b.name) == CSTR_LESS_THAN;
 }
 
-bool add_entry(FolderListing* listing, std::size_t* capacity, const ListedEntry& entry) {
-  if (listing->count == *capacity) {
-    std::size_t grown = *capacity == 0 ? 64 : 2 * *capacity;
+bool add_entry(FolderListing* listing, const ListedEntry& entry) {
+  if (listing->count == listing->capacity) {
+    std::size_t grown = listing->capacity == 0 ? 64 : 2 * listing->capacity;
     void* entries =
         listing->entries == nullptr
             ? HeapAlloc(GetProcessHeap(), 0, grown * sizeof(ListedEntry))
             : HeapReAlloc(GetProcessHeap(), 0, listing->entries, grown * sizeof(ListedEntry));
-    if (entries == nullptr)
+    if (entries == nullptr) {
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
       return false;
+    }
     listing->entries = static_cast<ListedEntry*>(entries);
-    *capacity = grown;
+    listing->capacity = grown;
   }
   listing->entries[listing->count++] = entry;
   return true;
 }
 
-// Takes the entries of one chunk that the system filled with |Record|s.
+// Takes the |Record|s of |filled| bytes, each within them: records are
+// 8-byte aligned, and each next one lies further on.
 template <typename Record>
-bool add_chunk_entries(FolderListing* listing, std::size_t* capacity, const ListingChunk& chunk) {
-  const unsigned char* record = chunk.bytes;
-  for (;;) {
-    const Record& found = *reinterpret_cast<const Record*>(record);
+bool add_records(const unsigned char* bytes, std::size_t filled, FolderListing* listing) {
+  constexpr std::size_t name_offset = offsetof(Record, FileName);
+  for (std::size_t at = 0;;) {
+    if (filled < name_offset || at > filled - name_offset) {
+      SetLastError(ERROR_INVALID_DATA);
+      return false;
+    }
+    const Record& found = *reinterpret_cast<const Record*>(bytes + at);
+    if (found.FileNameLength > filled - name_offset - at ||
+        found.NextEntryOffset % alignof(Record) != 0) {
+      SetLastError(ERROR_INVALID_DATA);
+      return false;
+    }
+    DWORD attributes = found.FileAttributes;
     ListedEntry entry = {{found.FileName, found.FileNameLength / sizeof(wchar_t)},
-                         found.FileAttributes,
+                         attributes,
+                         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? found.EaSize : 0,
                          static_cast<unsigned long long>(found.EndOfFile.QuadPart)};
     if (entry.name.length > 0 && !is_dot_entry(entry.name.text, entry.name.length) &&
-        !add_entry(listing, capacity, entry)) {
+        !add_entry(listing, entry)) {
       return false;
     }
     if (found.NextEntryOffset == 0)
       return true;
-    record += found.NextEntryOffset;
+    at += found.NextEntryOffset;
   }
 }
 
-// Reads the next entries of |folder| into |bytes|; |first| starts again from
-// the first entry, since the handle keeps where an earlier listing ended.
-bool query_entries(HANDLE folder, ListingQuery query, bool first, void* bytes, DWORD size) {
+// Reads the next entries of |folder| into |bytes|, and how many bytes it
+// filled into |filled|; |first| starts again from the first entry, since the
+// handle keeps where an earlier listing ended.
+bool query_entries(HANDLE folder, ListingQuery query, bool first, void* bytes, DWORD size,
+                   std::size_t* filled) {
   if (query == ListingQuery::with_file_ids) {
+    // kernel32 does not tell how much it filled: the records must stay
+    // within the buffer.
+    *filled = size;
     return GetFileInformationByHandleEx(
                folder, first ? FileIdBothDirectoryRestartInfo : FileIdBothDirectoryInfo, bytes,
                size) != 0;
@@ -104,6 +108,7 @@ bool query_entries(HANDLE folder, ListingQuery query, bool first, void* bytes, D
     SetLastError(error_of(status));
     return false;
   }
+  *filled = io.Information;
   return true;
 }
 
@@ -120,12 +125,20 @@ bool is_folder(DWORD attributes) {
   return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool is_link(DWORD attributes) {
-  return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+bool is_link(const ListedEntry& entry) {
+  return is_link(entry.attributes, entry.reparse_tag);
 }
 
-bool is_plain_folder(DWORD attributes) {
-  return is_folder(attributes) && !is_link(attributes);
+bool is_plain_folder(const ListedEntry& entry) {
+  return is_folder(entry.attributes) && !is_link(entry);
+}
+
+bool add_listed_records(ListingQuery query, const void* bytes, std::size_t filled,
+                        FolderListing* listing) {
+  const unsigned char* records = static_cast<const unsigned char*>(bytes);
+  return query == ListingQuery::with_file_ids
+             ? add_records<FILE_ID_BOTH_DIR_INFO>(records, filled, listing)
+             : add_records<BothDirectoryRecord>(records, filled, listing);
 }
 
 bool same_name(EntryName a, EntryName b) {
@@ -141,8 +154,7 @@ bool list_folder(HANDLE folder, FolderListing* listing) {
 }
 
 bool list_folder_by(HANDLE folder, ListingQuery query, FolderListing* listing) {
-  *listing = FolderListing{nullptr, 0, nullptr};
-  std::size_t capacity = 0;
+  *listing = FolderListing{nullptr, 0, 0, nullptr};
   DWORD chunk_bytes = first_chunk_bytes;
   for (bool first = true;; first = false) {
     ListingChunk* chunk = static_cast<ListingChunk*>(
@@ -152,7 +164,8 @@ bool list_folder_by(HANDLE folder, ListingQuery query, FolderListing* listing) {
       SetLastError(ERROR_NOT_ENOUGH_MEMORY);
       return false;
     }
-    if (!query_entries(folder, query, first, chunk->bytes, chunk_bytes)) {
+    std::size_t filled = 0;
+    if (!query_entries(folder, query, first, chunk->bytes, chunk_bytes, &filled)) {
       DWORD error = GetLastError();
       HeapFree(GetProcessHeap(), 0, chunk);
       // FAT and CDFS answer the first query of a folder without "." and ".."
@@ -165,12 +178,10 @@ bool list_folder_by(HANDLE folder, ListingQuery query, FolderListing* listing) {
     }
     chunk->next = static_cast<ListingChunk*>(listing->chunks);
     listing->chunks = chunk;
-    bool added = query == ListingQuery::with_file_ids
-                     ? add_chunk_entries<FILE_ID_BOTH_DIR_INFO>(listing, &capacity, *chunk)
-                     : add_chunk_entries<BothDirectoryRecord>(listing, &capacity, *chunk);
-    if (!added) {
+    if (!add_listed_records(query, chunk->bytes, filled, listing)) {
+      DWORD error = GetLastError();
       free_listing(listing);
-      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      SetLastError(error);
       return false;
     }
     chunk_bytes = std::min(2 * chunk_bytes, largest_chunk_bytes);
@@ -180,7 +191,7 @@ bool list_folder_by(HANDLE folder, ListingQuery query, FolderListing* listing) {
 }
 
 const ListedEntry* find_entry(const FolderListing& listing, EntryName name) {
-  ListedEntry wanted = {name, 0, 0};
+  ListedEntry wanted = {name, 0, 0, 0};
   const ListedEntry* end = listing.entries + listing.count;
   const ListedEntry* found =
       std::lower_bound(static_cast<const ListedEntry*>(listing.entries), end, wanted, name_before);
@@ -195,5 +206,5 @@ void free_listing(FolderListing* listing) {
   }
   if (listing->entries != nullptr)
     HeapFree(GetProcessHeap(), 0, listing->entries);
-  *listing = FolderListing{nullptr, 0, nullptr};
+  *listing = FolderListing{nullptr, 0, 0, nullptr};
 }

@@ -7,10 +7,6 @@
 #include <cstddef>
 
 bool is_folder(DWORD attributes);
-// A reparse point, as a listing or a handle shows it.
-bool is_link(DWORD attributes);
-// A folder that is no link.
-bool is_plain_folder(DWORD attributes);
 
 // A name within a folder, as a listing gives it: not terminated.
 struct EntryName {
@@ -26,14 +22,21 @@ bool same_name(EntryName a, EntryName b);
 struct ListedEntry {
   EntryName name;
   DWORD attributes;
+  DWORD reparse_tag;  // 0 unless FILE_ATTRIBUTE_REPARSE_POINT is set
   unsigned long long size;
 };
+
+// A link (see reparse_tags.h), as the listing shows the entry.
+bool is_link(const ListedEntry& entry);
+// A folder that is no link.
+bool is_plain_folder(const ListedEntry& entry);
 
 // The entries of one folder, without "." and "..", sorted by name with
 // letter case aside.
 struct FolderListing {
   ListedEntry* entries;
   std::size_t count;
+  std::size_t capacity;
   void* chunks;  // where the names are kept
 };
 
@@ -48,6 +51,34 @@ bool list_folder(HANDLE folder, FolderListing* listing);
 // shared folders know only the class that FindFirstFileW asks for.
 enum class ListingQuery { with_file_ids, as_find_first_file };
 bool list_folder_by(HANDLE folder, ListingQuery query, FolderListing* listing);
+
+// FILE_BOTH_DIR_INFORMATION, the record of the query as_find_first_file,
+// which only the driver kit's headers declare: FILE_ID_BOTH_DIR_INFO without
+// the file ID.
+struct BothDirectoryRecord {
+  ULONG NextEntryOffset;
+  ULONG FileIndex;
+  LARGE_INTEGER CreationTime;
+  LARGE_INTEGER LastAccessTime;
+  LARGE_INTEGER LastWriteTime;
+  LARGE_INTEGER ChangeTime;
+  LARGE_INTEGER EndOfFile;
+  LARGE_INTEGER AllocationSize;
+  ULONG FileAttributes;
+  ULONG FileNameLength;
+  ULONG EaSize;  // the reparse tag of a reparse point
+  CCHAR ShortNameLength;
+  WCHAR ShortName[12];
+  WCHAR FileName[1];
+};
+
+// Adds to |listing| the entries of the records that a |query| wrote into
+// |bytes|, |filled| bytes of them (FILE_ID_BOTH_DIR_INFO, or
+// BothDirectoryRecord), but "." and "..". The names stay in |bytes|. A record
+// whose offsets lead past |filled|, a driver's bad answer, fails with
+// ERROR_INVALID_DATA and is never read past.
+bool add_listed_records(ListingQuery query, const void* bytes, std::size_t filled,
+                        FolderListing* listing);
 
 // The entry named |name|, letter case aside, or nullptr.
 const ListedEntry* find_entry(const FolderListing& listing, EntryName name);

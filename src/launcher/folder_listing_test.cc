@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -67,6 +69,93 @@ TEST(FolderListingTest, BothQueriesListEveryEntrySortedWithItsSizeAndKind) {
     EXPECT_TRUE(ListBy(std::wstring(kFolder) + L"\\empty", query).empty());
   }
   RemoveTree(kFolder);
+}
+
+struct Record {
+  std::wstring name;
+  DWORD attributes;
+  DWORD ea_size;  // the reparse tag where the attributes name a reparse point
+  long long size;
+};
+
+// Lays |records| out as a listing query writes them, as |Layout|s one after
+// the other, 8-byte aligned; returns the storage and how much was filled.
+template <typename Layout>
+std::vector<unsigned long long> LaidOut(const std::vector<Record>& records, std::size_t* filled) {
+  std::vector<unsigned long long> storage(512);
+  unsigned char* bytes = reinterpret_cast<unsigned char*>(storage.data());
+  std::size_t at = 0;
+  Layout* previous = nullptr;
+  for (const Record& record : records) {
+    Layout* laid = reinterpret_cast<Layout*>(bytes + at);
+    std::memset(laid, 0, sizeof(Layout));
+    laid->FileAttributes = record.attributes;
+    laid->EaSize = record.ea_size;
+    laid->EndOfFile.QuadPart = record.size;
+    laid->FileNameLength = static_cast<ULONG>(record.name.size() * sizeof(wchar_t));
+    std::memcpy(laid->FileName, record.name.data(), laid->FileNameLength);
+    if (previous != nullptr) {
+      previous->NextEntryOffset =
+          static_cast<ULONG>(bytes + at - reinterpret_cast<unsigned char*>(previous));
+    }
+    previous = laid;
+    *filled = at + offsetof(Layout, FileName) + laid->FileNameLength;
+    at = (*filled + 7) / 8 * 8;
+  }
+  return storage;
+}
+
+// Decodes |filled| bytes of |storage|; false when add_listed_records refused.
+bool Decode(ListingQuery query, const std::vector<unsigned long long>& storage, std::size_t filled,
+            std::vector<ListedEntry>* entries) {
+  FolderListing listing = {nullptr, 0, 0, nullptr};
+  bool decoded = add_listed_records(query, storage.data(), filled, &listing);
+  EXPECT_TRUE(decoded || GetLastError() == ERROR_INVALID_DATA) << GetLastError();
+  entries->assign(listing.entries, listing.entries + listing.count);
+  free_listing(&listing);
+  return decoded;
+}
+
+template <typename Layout>
+void ExpectRecordsDecoded(ListingQuery query) {
+  const std::vector<Record> records = {
+      {L".", FILE_ATTRIBUTE_DIRECTORY, 0, 0},
+      {L"..", FILE_ATTRIBUTE_DIRECTORY, 0, 0},
+      {L"OneDrive folder", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, 0x9000701A, 0},
+      {L"game.sav", FILE_ATTRIBUTE_ARCHIVE, 77, 5000000000LL},  // an EA size, no tag
+      {L"wine link", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, 0, 0},
+  };
+  std::size_t filled = 0;
+  std::vector<unsigned long long> storage = LaidOut<Layout>(records, &filled);
+  std::vector<ListedEntry> entries;
+  ASSERT_TRUE(Decode(query, storage, filled, &entries));
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(std::wstring(entries[0].name.text, entries[0].name.length), L"OneDrive folder");
+  EXPECT_EQ(entries[0].reparse_tag, 0x9000701Au);
+  EXPECT_TRUE(is_plain_folder(entries[0]));
+  EXPECT_EQ(std::wstring(entries[1].name.text, entries[1].name.length), L"game.sav");
+  EXPECT_EQ(entries[1].attributes, static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE));
+  EXPECT_EQ(entries[1].reparse_tag, 0u);
+  EXPECT_EQ(entries[1].size, 5000000000ULL);
+  EXPECT_FALSE(is_link(entries[1]));
+  EXPECT_TRUE(is_link(entries[2]));
+
+  // A driver's answer whose last name, or whose next record, lies past what
+  // it filled, or whose next record is not aligned, is refused.
+  EXPECT_FALSE(Decode(query, storage, filled - 1, &entries));
+  Layout* last = reinterpret_cast<Layout*>(storage.data());
+  while (last->NextEntryOffset != 0)
+    last =
+        reinterpret_cast<Layout*>(reinterpret_cast<unsigned char*>(last) + last->NextEntryOffset);
+  last->NextEntryOffset = 64;
+  EXPECT_FALSE(Decode(query, storage, filled, &entries));
+  reinterpret_cast<Layout*>(storage.data())->NextEntryOffset += 2;
+  EXPECT_FALSE(Decode(query, storage, filled, &entries));
+}
+
+TEST(FolderListingTest, RecordsOfEitherQueryAreDecodedWithinWhatWasFilled) {
+  ExpectRecordsDecoded<FILE_ID_BOTH_DIR_INFO>(ListingQuery::with_file_ids);
+  ExpectRecordsDecoded<BothDirectoryRecord>(ListingQuery::as_find_first_file);
 }
 
 }  // namespace

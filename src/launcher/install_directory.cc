@@ -4,6 +4,7 @@
 
 #include "launcher/link_safe_files.h"
 #include "launcher/passing_holds.h"
+#include "launcher/reparse_tags.h"
 #include "launcher/tree_walk.h"
 
 namespace {
@@ -157,7 +158,8 @@ InstallState probe_install_directory() {
   FindClose(probe);
   if (!is_folder(entry.dwFileAttributes))
     return InstallState::file;
-  return is_link(entry.dwFileAttributes) ? InstallState::link : InstallState::directory;
+  return is_link(entry.dwFileAttributes, entry.dwReserved0) ? InstallState::link
+                                                            : InstallState::directory;
 }
 
 MarkTaking open_install_directory() {

@@ -1,6 +1,7 @@
 #include "launcher/link_safe_files.h"
 
 #include "launcher/native_api.h"
+#include "launcher/reparse_tags.h"
 
 namespace {
 
@@ -88,15 +89,17 @@ bool basic_info(HANDLE handle, FILE_BASIC_INFO* basic) {
 HANDLE checked(HANDLE handle, Kind kind) {
   if (handle == INVALID_HANDLE_VALUE || kind == Kind::any)
     return handle;
-  FILE_BASIC_INFO basic;
+  // The attributes with the reparse tag, which tells a link from a folder
+  // that a filter keeps (a OneDrive folder, say).
+  FILE_ATTRIBUTE_TAG_INFO info;
   DWORD error = ERROR_SUCCESS;
-  if (!basic_info(handle, &basic))
+  if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &info, sizeof info))
     error = GetLastError();
-  else if (kind == Kind::folder && is_link(basic.FileAttributes))
+  else if (kind == Kind::folder && is_link(info.FileAttributes, info.ReparseTag))
     error = link_in_the_way;
-  else if (kind == Kind::folder && !is_folder(basic.FileAttributes))
+  else if (kind == Kind::folder && !is_folder(info.FileAttributes))
     error = ERROR_DIRECTORY;
-  else if (kind == Kind::file && is_folder(basic.FileAttributes))
+  else if (kind == Kind::file && is_folder(info.FileAttributes))
     error = ERROR_ACCESS_DENIED;  // as deleting a folder as a file is
   if (error == ERROR_SUCCESS)
     return handle;
@@ -132,7 +135,7 @@ bool listed_as_link(const wchar_t* path) {
   if (search == INVALID_HANDLE_VALUE)
     return false;
   FindClose(search);
-  return is_link(found.dwFileAttributes);
+  return is_link(found.dwFileAttributes, found.dwReserved0);
 }
 
 HANDLE open_path(const wchar_t* path, ACCESS_MASK access, DWORD share, LinkAtPath link) {

@@ -14,7 +14,7 @@ namespace {
 constexpr std::size_t install_directory_length = sizeof install_directory / sizeof(wchar_t) - 1;
 
 bool is_plain_folder_entry(const ListedEntry* entry) {
-  return entry != nullptr && is_plain_folder(entry->attributes);
+  return entry != nullptr && is_plain_folder(*entry);
 }
 
 // Walks the payload, the current directory, held against |installed| (the
@@ -75,7 +75,7 @@ Step clear_installed_entry(const TreeVisit& visit, void* context) {
   const ListedEntry* installed = visit.mirror;
   if (installed == nullptr)
     return Step::skip_contents;
-  if (is_link(installed->attributes)) {
+  if (is_link(*installed)) {
     // Neither followed nor removed: it is somebody's, and so is what is
     // behind it.
     clearing.link_found = true;

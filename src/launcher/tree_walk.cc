@@ -48,7 +48,7 @@ void walk_subfolder(Walk& walk, TreeVisit& visit) {
     fail(walk, GetLastError());
   } else {
     HANDLE mirror_subfolder = nullptr;
-    if (visit.mirror != nullptr && is_plain_folder(visit.mirror->attributes)) {
+    if (visit.mirror != nullptr && is_plain_folder(*visit.mirror)) {
       mirror_subfolder = open_subfolder(visit.mirror_folder, visit.mirror->name);
       if (mirror_subfolder == INVALID_HANDLE_VALUE)
         mirror_subfolder = nullptr;
@@ -64,10 +64,9 @@ void walk_subfolder(Walk& walk, TreeVisit& visit) {
 }
 
 void walk_entry(Walk& walk, TreeVisit& visit) {
-  DWORD attributes = visit.entry->attributes;
-  if (!is_folder(attributes))
+  if (!is_folder(visit.entry->attributes))
     meet(walk, visit, Phase::file);
-  else if (is_link(attributes))
+  else if (is_link(*visit.entry))
     meet(walk, visit, Phase::link);
   else
     walk_subfolder(walk, visit);
@@ -95,7 +94,7 @@ void walk_folder(Walk& walk, HANDLE folder, HANDLE mirror_folder, std::size_t pa
     fail(walk, GetLastError());
     return;
   }
-  FolderListing mirror_listing = {nullptr, 0, nullptr};
+  FolderListing mirror_listing = {nullptr, 0, 0, nullptr};
   if (mirror_folder != nullptr && !list_folder(mirror_folder, &mirror_listing))
     mirror_folder = nullptr;
   for (std::size_t i = 0; i < listing.count && !walk.stopped; ++i) {
