@@ -69,9 +69,11 @@ bool ConsoleSession::Start(const std::wstring& command_line, const StartOptions&
   EndChild();
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
-  if (options.std_input != nullptr || options.std_output != nullptr) {
+  if (options.Redirected()) {
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = options.std_input != nullptr ? options.std_input : input_;
+    if (options.without_std_input)
+      startup.hStdInput = nullptr;
     startup.hStdOutput = options.std_output != nullptr ? options.std_output : output_;
     startup.hStdError = startup.hStdOutput;
   }

@@ -17,6 +17,12 @@ struct StartOptions {
   // Redirections of the child's standard handles; nullptr keeps the console.
   HANDLE std_input = nullptr;
   HANDLE std_output = nullptr;
+  // The child gets no standard input at all: a null handle.
+  bool without_std_input = false;
+
+  bool Redirected() const {
+    return std_input != nullptr || std_output != nullptr || without_std_input;
+  }
 };
 
 class ConsoleSession {

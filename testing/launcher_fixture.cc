@@ -48,7 +48,7 @@ void LauncherTest::StartLauncher(const StartOptions& options) {
     start.directory = kPackage;
   ASSERT_TRUE(console_.Start(L"\"" + BuiltProgram(L"QuellmarLaunch.exe") + L"\"", start))
       << "in " << Narrow(start.directory) << ", last error " << GetLastError();
-  if (options.std_input == nullptr && options.std_output == nullptr) {
+  if (!options.Redirected()) {
     ASSERT_TRUE(console_.WaitForText(kPrompt)) << Narrow(console_.Screen());
   }
 }

@@ -16,6 +16,12 @@ HANDLE output_handle = INVALID_HANDLE_VALUE;
 constexpr DWORD line_input_and_echo = ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT;
 constexpr UINT windows_latin_1 = 1252;
 
+// A process started without a standard handle (detached, or by a program
+// that gave it none) gets NULL for it, not the invalid value.
+bool is_valid_handle(HANDLE handle) {
+  return handle != INVALID_HANDLE_VALUE && handle != nullptr;
+}
+
 struct SetupMessage {
   ErrorCode code;
   const wchar_t* text;
@@ -37,7 +43,7 @@ ErrorCode configure_console() {
   if (!SetConsoleCP(windows_latin_1))
     return input_code_page_not_set;
   input_handle = GetStdHandle(STD_INPUT_HANDLE);
-  if (input_handle == INVALID_HANDLE_VALUE)
+  if (!is_valid_handle(input_handle))
     return no_valid_input_handle;
   if (!GetConsoleMode(input_handle, &mode))
     return no_input_mode;
@@ -46,7 +52,7 @@ ErrorCode configure_console() {
   if (!SetConsoleOutputCP(windows_latin_1))
     return output_code_page_not_set;
   output_handle = GetStdHandle(STD_OUTPUT_HANDLE);
-  if (output_handle == INVALID_HANDLE_VALUE)
+  if (!is_valid_handle(output_handle))
     return no_valid_output_handle;
   if (!GetConsoleMode(output_handle, &mode))
     return no_output_mode;

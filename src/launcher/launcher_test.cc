@@ -175,24 +175,30 @@ TEST_F(LauncherTest, RedirectedOutputGetsTheSetupReportAtTheEnd) {
   EXPECT_EQ(bytes.substr(digits), ":\r\r\nNo output console mode.\r\r\n");
 }
 
-TEST_F(LauncherTest, RedirectedInputIsReportedAndTheKeyboardStillAnswers) {
+TEST_F(LauncherTest, RedirectedOrMissingInputIsReportedAndTheKeyboardStillAnswers) {
   const std::wstring input_path = L"C:\\input.txt";
   ASSERT_TRUE(WriteBytes(input_path, "1\r\n"));
-  HANDLE input = InheritableFile(input_path, GENERIC_READ, OPEN_EXISTING);
-  StartOptions options;
-  options.std_input = input;
-  StartLauncher(options);
-  CloseHandle(input);
-  ASSERT_TRUE(console_.WaitForText(L"No input console mode.")) << Narrow(console_.Screen());
-  std::wstring screen = console_.Screen();
-  EXPECT_NE(
-      screen.find(L"# Error No. 8 in function 'enable_unicode_terminal( )' with last_error = "),
-      std::wstring::npos)
-      << Narrow(screen);
-  EXPECT_EQ(screen.find(kPrompt), std::wstring::npos);  // no menu after a failed set-up
-  EXPECT_TRUE(console_.IsWaiting());
-  EXPECT_EQ(Choose(L'x'), 3u);
-  EXPECT_FALSE(Exists(kInstall));  // the "1" in the file was never read as a choice
+  for (bool missing : {false, true}) {
+    SCOPED_TRACE(missing ? "no standard input" : "input from a file");
+    console_.Clear();
+    HANDLE input = InheritableFile(input_path, GENERIC_READ, OPEN_EXISTING);
+    StartOptions options;
+    options.std_input = input;
+    options.without_std_input = missing;
+    StartLauncher(options);
+    CloseHandle(input);
+    const wchar_t* message = missing ? L"No valid input handle." : L"No input console mode.";
+    ASSERT_TRUE(console_.WaitForText(message)) << Narrow(console_.Screen());
+    std::wstring screen = console_.Screen();
+    EXPECT_NE(screen.find(L"# Error No. " + std::to_wstring(missing ? 10 : 8) +
+                          L" in function 'enable_unicode_terminal( )' with last_error = "),
+              std::wstring::npos)
+        << Narrow(screen);
+    EXPECT_EQ(screen.find(kPrompt), std::wstring::npos);  // no menu after a failed set-up
+    EXPECT_TRUE(console_.IsWaiting());
+    EXPECT_EQ(Choose(L'x'), 3u);
+    EXPECT_FALSE(Exists(kInstall));  // the "1" in the file was never read as a choice
+  }
 }
 
 }  // namespace
