@@ -151,6 +151,8 @@ bool IsLink(const std::wstring& path) {
 }
 
 bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
+  if (Exists(link))
+    return false;
   MakeDirectories(link.substr(0, link.find_last_of(L"\\/")));
   if (!UnderWine())
     return CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) != 0;

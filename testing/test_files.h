@@ -35,7 +35,9 @@ void RemoveTree(const std::wstring& path);
 std::vector<std::wstring> ListTree(const std::wstring& root);
 // Makes |link| a link to the folder |target|. Under Wine it is a Unix symbolic
 // link, which Windows programs list as a folder with
-// FILE_ATTRIBUTE_REPARSE_POINT, as a junction is listed on Windows.
+// FILE_ATTRIBUTE_REPARSE_POINT, as a junction is listed on Windows. Fails
+// when anything is at |link| already, as Windows' mklink does (ln would put
+// the link into a folder there).
 bool MakeFolderLink(const std::wstring& link, const std::wstring& target);
 bool IsLink(const std::wstring& path);
 // True when any file (not only folders) is under |root|.

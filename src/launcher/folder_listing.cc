@@ -112,13 +112,6 @@ bool query_entries(HANDLE folder, ListingQuery query, bool first, void* bytes, D
   return true;
 }
 
-// What a drive answers for a listing class it does not know.
-bool is_refused_query(DWORD error) {
-  return error == ERROR_INVALID_PARAMETER || error == ERROR_INVALID_LEVEL ||
-         error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION ||
-         error == ERROR_GEN_FAILURE;
-}
-
 }  // namespace
 
 bool is_folder(DWORD attributes) {
@@ -148,7 +141,7 @@ bool same_name(EntryName a, EntryName b) {
 bool list_folder(HANDLE folder, FolderListing* listing) {
   if (list_folder_by(folder, ListingQuery::with_file_ids, listing))
     return true;
-  if (!is_refused_query(GetLastError()))
+  if (!is_unsupported_request(GetLastError()))
     return false;
   return list_folder_by(folder, ListingQuery::as_find_first_file, listing);
 }

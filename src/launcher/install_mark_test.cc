@@ -247,6 +247,17 @@ TEST_F(UnfinishedInstallTest, NothingIsLeftInTheCopysWayOverAnUnfinishedInstalla
   EXPECT_TRUE(IsDirectory(std::wstring(kInstall) + L"\\QuellmarLaunch.unfinished"));
   CloseHandle(held);
 
+  // A payload folder that a program holds, sharing nothing: what is in it
+  // cannot be cleared.
+  const std::wstring held_folder = std::wstring(kInstall) + L"\\document";
+  ASSERT_TRUE(WriteBytes(held_folder + L"\\manual.txt", "left by a copy"));
+  held = CreateFileW(held_folder.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ExpectRefused(L'1', ERROR_SHARING_VIOLATION);
+  EXPECT_FALSE(Copied());
+  CloseHandle(held);
+
   // A link in place of a payload folder: xcopy would write through it.
   const std::vector<Bystander> behind = {{L"C:\\mine\\qbasic\\notes.txt", "my notes"}};
   ASSERT_TRUE(WriteBytes(behind[0].path, behind[0].bytes));
@@ -263,16 +274,30 @@ TEST_F(UnfinishedInstallTest, NothingIsLeftInTheCopysWayOverAnUnfinishedInstalla
   RemoveTree(L"C:\\mine");
 }
 
-TEST_F(UnfinishedInstallTest, InstallationCannotBeSwappedDuringTheCopy) {
-  // Someone renames C:\Quellmar away while xcopy writes into it, to put a
-  // link in its place.
-  FakeShell(L"xcopy", L"0", (std::wstring(kXcopy) + L" & ren C:\\Quellmar Quellmar.moved").c_str());
-  StartLauncher();
-  EXPECT_EQ(Choose(L'1'), 0u) << Narrow(console_.Screen());
-  EXPECT_FALSE(Exists(L"C:\\Quellmar.moved"));
-  EXPECT_EQ(ListTree(kInstall), ListTree(kPayloadFolder));
-  EXPECT_EQ(StandinRuns(), 1);
-  RemoveTree(L"C:\\Quellmar.moved");
+TEST_F(UnfinishedInstallTest, NothingCanBeSwappedDuringTheCopy) {
+  // Someone renames C:\Quellmar, or a payload folder that the copy has begun
+  // to fill, away while xcopy writes, to put a link in its place: the rest of
+  // the copy would go wherever the link leads.
+  const std::wstring elsewhere = L"C:\\elsewhere";
+  ASSERT_TRUE(MakeDirectories(elsewhere));
+  const std::wstring swapped[] = {kInstall, std::wstring(kInstall) + L"\\QBASIC"};
+  for (const std::wstring& folder : swapped) {
+    SCOPED_TRACE(Narrow(folder));
+    const std::wstring copy =
+        L"mkdir C:\\Quellmar\\QBASIC & copy QBASIC\\QBASIC.EXE C:\\Quellmar\\QBASIC & ren " +
+        folder + L" moved & \"" + BuiltProgram(L"folder_link.exe") + L"\" " + folder + L" " +
+        elsewhere + L" & " + kXcopy + L" /y";
+    FakeShell(L"xcopy", L"0", copy.c_str());
+    console_.Clear();
+    RemoveTree(kInstall);
+    StartLauncher();
+    EXPECT_EQ(Choose(L'1'), 0u) << Narrow(console_.Screen());
+    EXPECT_FALSE(Exists(folder.substr(0, folder.rfind(L'\\')) + L"\\moved"));
+    EXPECT_EQ(ListTree(kInstall), ListTree(kPayloadFolder));
+    EXPECT_TRUE(ListTree(elsewhere).empty());
+  }
+  EXPECT_EQ(StandinRuns(), 2);
+  RemoveTree(elsewhere);
 }
 
 }  // namespace

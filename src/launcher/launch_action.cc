@@ -19,17 +19,24 @@ bool undo_copy() {
 }
 
 // Copies the payload folder, the current directory, into the marked
-// installation directory. The copy counts only when the installation then
-// holds the whole payload: a status of 0 alone is no proof. Then the mark
-// goes, as the last step. Otherwise the copy is undone. Ctrl+C and Ctrl+Break
-// end the copy, not the launcher, until that is done. The last-error value
-// stays the copy's, unless the undoing left C:\Quellmar for another reason
-// than the user's own files in it (a program that holds it, a link).
+// installation directory, into its folders made and held beforehand. The
+// copy counts only when the installation then holds the whole payload: a
+// status of 0 alone is no proof. Then the mark goes, as the last step.
+// Otherwise the copy is undone. Ctrl+C and Ctrl+Break end the copy, not the
+// launcher, until that is done. The last-error value stays the copy's (or
+// that of a folder that could not be held), unless the undoing left
+// C:\Quellmar for another reason than the user's own files in it (a program
+// that holds it, a link).
 bool copy_payload() {
   hold_console_interrupts();
-  bool complete = run_command(L"xcopy *.* C:\\Quellmar /e /h /i") == 0;
+  HeldPayloadFolders folders;
+  bool complete =
+      hold_payload_folders(&folders) && run_command(L"xcopy *.* C:\\Quellmar /e /h /i") == 0;
   DWORD error = GetLastError();
-  complete = complete && installation_matches_payload() && finish_installation();
+  complete = complete && installation_matches_payload();
+  // Before the mark goes, and before the undoing, which removes folders.
+  release_payload_folders(&folders);
+  complete = complete && finish_installation();
   if (!complete && !undo_copy() && GetLastError() != ERROR_DIR_NOT_EMPTY)
     error = GetLastError();
   release_console_interrupts();

@@ -1,7 +1,11 @@
 #include "launcher/link_safe_files.h"
 
+#include <cstring>
+#include <cwchar>
+
 #include "launcher/native_api.h"
 #include "launcher/reparse_tags.h"
+#include "path_bound.h"
 
 namespace {
 
@@ -120,6 +124,29 @@ bool set_attributes(HANDLE handle, DWORD attributes) {
   return SetFileInformationByHandle(handle, FileBasicInfo, &changed, sizeof changed) != 0;
 }
 
+// FileDispositionInfoEx and FILE_DISPOSITION_INFO_EX, which MinGW declares
+// only for Windows 10 targets; older systems refuse the class.
+constexpr FILE_INFO_BY_HANDLE_CLASS file_disposition_info_ex =
+    static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+struct DispositionInfoEx {
+  DWORD Flags;
+};
+constexpr DWORD disposition_delete = 0x1;
+constexpr DWORD disposition_posix_semantics = 0x2;
+
+bool set_delete_disposition(HANDLE handle, NameGoes name) {
+  if (name == NameGoes::at_once) {
+    DispositionInfoEx at_once = {disposition_delete | disposition_posix_semantics};
+    if (SetFileInformationByHandle(handle, file_disposition_info_ex, &at_once, sizeof at_once))
+      return true;
+    if (!is_unsupported_request(GetLastError()))
+      return false;
+  }
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
+                                    sizeof disposition) != 0;
+}
+
 // Whether the file that |handle| holds has names elsewhere too (hard links).
 bool has_other_names(HANDLE handle) {
   FILE_STANDARD_INFO standard;
@@ -183,6 +210,44 @@ HANDLE make_held_folder_in(HANDLE folder, EntryName name) {
   return open_in(folder, name, {deletion_access, 0, nt_create, Kind::folder, true});
 }
 
+HANDLE hold_subfolder(HANDLE folder, EntryName name, SubfolderHold hold) {
+  ULONG disposition = hold == SubfolderHold::make ? nt_create : nt_open_existing;
+  return open_in(folder, name,
+                 {listing_access, share_all_but_delete, disposition, Kind::folder, true});
+}
+
+bool is_listed_as_link(HANDLE folder, EntryName name) {
+  HANDLE listed = reopen_folder(folder);  // listed afresh
+  if (listed == INVALID_HANDLE_VALUE)
+    return false;
+  FolderListing listing;
+  bool link = false;
+  if (list_folder(listed, &listing)) {
+    const ListedEntry* entry = find_entry(listing, name);
+    link = entry != nullptr && is_link(*entry);
+    free_listing(&listing);
+  }
+  CloseHandle(listed);
+  return link;
+}
+
+bool rename_held_folder(HANDLE folder, const wchar_t* path) {
+  // FILE_RENAME_INFO with the new path behind it; kernel32 turns a DOS path
+  // into the system's.
+  std::size_t path_bytes = std::wcslen(path) * sizeof(wchar_t);
+  alignas(FILE_RENAME_INFO) unsigned char buffer[sizeof(FILE_RENAME_INFO) + 2 * max_path_units];
+  if (path_bytes >= 2 * max_path_units) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return false;
+  }
+  FILE_RENAME_INFO* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer);
+  std::memset(buffer, 0, sizeof buffer);
+  rename->RootDirectory = nullptr;
+  rename->FileNameLength = static_cast<DWORD>(path_bytes);
+  std::memcpy(rename->FileName, path, path_bytes);
+  return SetFileInformationByHandle(folder, FileRenameInfo, rename, sizeof buffer) != 0;
+}
+
 bool delete_file_in(HANDLE folder, EntryName name) {
   HANDLE file =
       open_in(folder, name, {deletion_access, share_all, nt_open_existing, Kind::file, false});
@@ -211,7 +276,7 @@ bool remove_folder(const wchar_t* path) {
 // cleared first. It belongs to the file, not to the name: it is put back
 // when the deletion fails, and when the file keeps another name, which must
 // stay as protected as it was.
-bool delete_held_entry(HANDLE handle) {
+bool delete_held_entry(HANDLE handle, NameGoes name) {
   FILE_BASIC_INFO basic;
   if (!basic_info(handle, &basic))
     return false;
@@ -220,9 +285,7 @@ bool delete_held_entry(HANDLE handle) {
   if (read_only && !set_attributes(handle, attributes & ~FILE_ATTRIBUTE_READONLY))
     return false;
   bool keeps_a_name = read_only && has_other_names(handle);
-  FILE_DISPOSITION_INFO disposition = {TRUE};
-  bool deleted = SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
-                                            sizeof disposition) != 0;
+  bool deleted = set_delete_disposition(handle, name);
   DWORD error = GetLastError();
   if (read_only && (!deleted || keeps_a_name))
     set_attributes(handle, attributes);
@@ -237,6 +300,6 @@ bool close_keeping_error(HANDLE handle, bool result) {
   return result;
 }
 
-bool delete_and_close(HANDLE handle) {
-  return close_keeping_error(handle, delete_held_entry(handle));
+bool delete_and_close(HANDLE handle, NameGoes name) {
+  return close_keeping_error(handle, delete_held_entry(handle, name));
 }

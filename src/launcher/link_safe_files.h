@@ -51,6 +51,26 @@ HANDLE hold_entry_in(HANDLE folder, EntryName name);
 // fails with ERROR_ALREADY_EXISTS when there is one.
 HANDLE make_held_folder_in(HANDLE folder, EntryName name);
 
+// How hold_subfolder finds the folder: made anew, where anything in its
+// place fails with ERROR_ALREADY_EXISTS, or there already.
+enum class SubfolderHold { make, existing };
+
+// Makes or opens the folder |name| in |folder|, never a link, for listing,
+// and holds it as hold_folder does: until the handle closes nobody can
+// rename, move or delete it, nor any folder above it, since Windows renames
+// no folder with an open handle below it. The commands that the launcher
+// runs inherit the handle, so that it stays held while one of them runs.
+HANDLE hold_subfolder(HANDLE folder, EntryName name, SubfolderHold hold);
+
+// Whether the listing of |folder| shows |name| as a link. Wine opens a link
+// as what it leads to, and only the listing of its folder tells.
+bool is_listed_as_link(HANDLE folder, EntryName name);
+
+// Renames the folder that |folder| holds, with DELETE access, to |path|, on
+// the same drive, where nothing may be. Windows refuses while a handle to
+// anything below it is open (ERROR_ACCESS_DENIED).
+bool rename_held_folder(HANDLE folder, const wchar_t* path);
+
 // Deletes the file |name| in |folder|, read-only or not. A link in a file's
 // place is deleted as the link. Returns false with the last-error value.
 bool delete_file_in(HANDLE folder, EntryName name);
@@ -61,10 +81,17 @@ bool remove_subfolder(HANDLE folder, EntryName name);
 // Removes the folder at |path| when it is empty; never a link.
 bool remove_folder(const wchar_t* path);
 
+// When the name of a deleted file or folder goes: when its last handle
+// closes, a reader's too (a scanner may hold it for a while, and until then
+// its folder cannot be removed); or at once, where Windows can (POSIX
+// semantics: Windows 10 1607 and later, on NTFS; elsewhere it goes with the
+// last handle).
+enum class NameGoes { with_last_handle, at_once };
+
 // Sets the delete disposition on the file or empty folder that |handle|
 // holds, opened with DELETE and attribute access, read-only or not: it goes
 // when its last handle closes. Returns false with the last-error value.
-bool delete_held_entry(HANDLE handle);
+bool delete_held_entry(HANDLE handle, NameGoes name = NameGoes::with_last_handle);
 
 // Closes |handle| and returns |result|; the last-error value stays.
 bool close_keeping_error(HANDLE handle, bool result);
@@ -72,6 +99,6 @@ bool close_keeping_error(HANDLE handle, bool result);
 // Deletes the file or empty folder that |handle| holds, opened with DELETE
 // and attribute access, read-only or not, and closes the handle; the
 // last-error value of a failure stays.
-bool delete_and_close(HANDLE handle);
+bool delete_and_close(HANDLE handle, NameGoes name = NameGoes::with_last_handle);
 
 #endif  // QUELLMAR_LAUNCHER_LINK_SAFE_FILES_H_

@@ -28,6 +28,12 @@ const NativeApi& native_api() {
   return functions;
 }
 
+bool is_unsupported_request(DWORD error) {
+  return error == ERROR_INVALID_PARAMETER || error == ERROR_INVALID_LEVEL ||
+         error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION ||
+         error == ERROR_GEN_FAILURE;
+}
+
 DWORD error_of(LONG status) {
   const NativeApi& nt = native_api();
   return nt.to_error != nullptr ? nt.to_error(status) : ERROR_GEN_FAILURE;

@@ -31,4 +31,9 @@ const NativeApi& native_api();
 // The last-error value of an NTSTATUS.
 DWORD error_of(LONG status);
 
+// What Windows, or a drive, answers for a request that it does not know: an
+// information class that is newer than the system, or that the drive's file
+// system lacks.
+bool is_unsupported_request(DWORD error);
+
 #endif  // QUELLMAR_LAUNCHER_NATIVE_API_H_

@@ -115,6 +115,69 @@ bool clear_once() {
   return walked && clearing.files_found == 0;
 }
 
+// The held folder of each depth of the walk, [0] being C:\Quellmar: the one
+// that the next folder below is made in.
+constexpr std::size_t deepest_payload_folder = max_folder_path_units / 2;
+struct FolderHolding {
+  HeldPayloadFolders* held;
+  HANDLE above[deepest_payload_folder + 1];
+};
+
+bool keep_held(HeldPayloadFolders* held, HANDLE folder) {
+  if (held->count == held->capacity) {
+    std::size_t grown = held->capacity == 0 ? 32 : 2 * held->capacity;
+    void* handles = held->handles == nullptr
+                        ? HeapAlloc(GetProcessHeap(), 0, grown * sizeof(HANDLE))
+                        : HeapReAlloc(GetProcessHeap(), 0, held->handles, grown * sizeof(HANDLE));
+    if (handles == nullptr) {
+      CloseHandle(folder);
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      return false;
+    }
+    held->handles = static_cast<HANDLE*>(handles);
+    held->capacity = grown;
+  }
+  held->handles[held->count++] = folder;
+  return true;
+}
+
+std::size_t depth_of(const TreeVisit& visit) {
+  std::size_t depth = 0;
+  for (std::size_t i = 0; i < visit.path_length; ++i)
+    depth += visit.path[i] == L'\\' ? 1 : 0;
+  return depth;
+}
+
+Step hold_installed_folder(const TreeVisit& visit, void* context) {
+  // A link in the payload is copied as a folder, with what it leads to.
+  if (visit.phase != Phase::entering_folder && visit.phase != Phase::link)
+    return Step::go_on;
+  FolderHolding& holding = *static_cast<FolderHolding*>(context);
+  std::size_t depth = depth_of(visit);
+  if (depth >= deepest_payload_folder) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return Step::stop;
+  }
+  const ListedEntry* installed = visit.mirror;
+  if (installed != nullptr && is_link(*installed)) {
+    SetLastError(link_in_the_way);
+    return Step::stop;
+  }
+  HANDLE above = holding.above[depth];
+  HANDLE folder =
+      hold_subfolder(above, visit.entry->name,
+                     installed != nullptr ? SubfolderHold::existing : SubfolderHold::make);
+  if (folder == INVALID_HANDLE_VALUE) {
+    if (GetLastError() == ERROR_ALREADY_EXISTS && is_listed_as_link(above, visit.entry->name))
+      SetLastError(link_in_the_way);
+    return Step::stop;
+  }
+  if (!keep_held(holding.held, folder))
+    return Step::stop;
+  holding.above[depth + 1] = folder;
+  return Step::go_on;
+}
+
 }  // namespace
 
 bool payload_fits_install_directory() {
@@ -131,6 +194,22 @@ bool payload_fits_install_directory() {
 
 bool installation_matches_payload() {
   return walk_payload(install_directory_handle(), {stop_at_difference, nullptr});
+}
+
+bool hold_payload_folders(HeldPayloadFolders* held) {
+  *held = HeldPayloadFolders{nullptr, 0, 0};
+  FolderHolding holding;
+  holding.held = held;
+  holding.above[0] = install_directory_handle();
+  return walk_payload(install_directory_handle(), {hold_installed_folder, &holding});
+}
+
+void release_payload_folders(HeldPayloadFolders* held) {
+  for (std::size_t i = held->count; i > 0; --i)
+    CloseHandle(held->handles[i - 1]);
+  if (held->handles != nullptr)
+    HeapFree(GetProcessHeap(), 0, held->handles);
+  *held = HeldPayloadFolders{nullptr, 0, 0};
 }
 
 bool clear_payload_paths() {

@@ -4,6 +4,10 @@
 #ifndef QUELLMAR_LAUNCHER_PAYLOAD_TREE_H_
 #define QUELLMAR_LAUNCHER_PAYLOAD_TREE_H_
 
+#include <windows.h>
+
+#include <cstddef>
+
 // True when every file of the payload keeps its path within xcopy's bound,
 // in the payload folder (the current directory) and under C:\Quellmar, and
 // every folder its path under C:\Quellmar within the folder bound; a longer
@@ -28,5 +32,26 @@ bool installation_matches_payload();
 // otherwise with the last-error value of a file that stays
 // (ERROR_ACCESS_DENIED when its deletion is pending).
 bool clear_payload_paths();
+
+// The payload's folders in the held C:\Quellmar, held for a copy.
+struct HeldPayloadFolders {
+  HANDLE* handles;
+  std::size_t count;
+  std::size_t capacity;
+};
+
+// Makes every folder of the payload in the held C:\Quellmar, each through the
+// handle of the one above it and never through a link, or opens the one that
+// is there, and holds it as hold_subfolder does. Every user of the PC may
+// change what is in C:\Quellmar; a payload folder that nobody can rename
+// cannot be swapped for a junction while xcopy, which writes by path, fills
+// it, and so the copy cannot be led out of C:\Quellmar. Stops at the first
+// folder that cannot be made or held and returns false with its last-error
+// value: link_in_the_way for a link in its place, ERROR_ALREADY_EXISTS for
+// something else that appeared there. What it held stays in |held| either way.
+bool hold_payload_folders(HeldPayloadFolders* held);
+
+// Closes what hold_payload_folders held.
+void release_payload_folders(HeldPayloadFolders* held);
 
 #endif  // QUELLMAR_LAUNCHER_PAYLOAD_TREE_H_

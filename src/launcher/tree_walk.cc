@@ -13,13 +13,16 @@ constexpr std::size_t walk_path_units = 4 * max_path_units;
 struct Walk {
   TreeVisitor visitor;
   bool stopped;  // a visitor ended it
-  DWORD error;   // the first failure; ERROR_SUCCESS while there is none
+  bool failed;
+  DWORD error;  // the first failure's last-error value
   wchar_t path[walk_path_units];
 };
 
+// A failure counts even when it leaves no last-error value.
 void fail(Walk& walk, DWORD error) {
-  if (walk.error == ERROR_SUCCESS)
+  if (!walk.failed)
     walk.error = error;
+  walk.failed = true;
 }
 
 Step meet(Walk& walk, TreeVisit& visit, Phase phase) {
@@ -50,8 +53,11 @@ void walk_subfolder(Walk& walk, TreeVisit& visit) {
     HANDLE mirror_subfolder = nullptr;
     if (visit.mirror != nullptr && is_plain_folder(*visit.mirror)) {
       mirror_subfolder = open_subfolder(visit.mirror_folder, visit.mirror->name);
-      if (mirror_subfolder == INVALID_HANDLE_VALUE)
+      if (mirror_subfolder == INVALID_HANDLE_VALUE) {
+        // What it holds is unknown, and a walk must not take it for nothing.
+        fail(walk, GetLastError());
         mirror_subfolder = nullptr;
+      }
     }
     walk_folder(walk, subfolder, mirror_subfolder, visit.path_length);
     // Closed before leaving, so that a visitor can remove the folder.
@@ -95,8 +101,10 @@ void walk_folder(Walk& walk, HANDLE folder, HANDLE mirror_folder, std::size_t pa
     return;
   }
   FolderListing mirror_listing = {nullptr, 0, 0, nullptr};
-  if (mirror_folder != nullptr && !list_folder(mirror_folder, &mirror_listing))
+  if (mirror_folder != nullptr && !list_folder(mirror_folder, &mirror_listing)) {
+    fail(walk, GetLastError());
     mirror_folder = nullptr;
+  }
   for (std::size_t i = 0; i < listing.count && !walk.stopped; ++i) {
     const ListedEntry& entry = listing.entries[i];
     TreeVisit visit = {Phase::file, &entry, folder, nullptr, mirror_folder, walk.path, 0};
@@ -140,17 +148,18 @@ bool walk_from(HANDLE root, HANDLE mirror_root, TreeVisitor visitor) {
   if (mirror_root != nullptr) {
     mirror = reopen_folder(mirror_root);
     if (mirror == INVALID_HANDLE_VALUE)
-      mirror = nullptr;
+      return false;
   }
   Walk walk;
   walk.visitor = visitor;
   walk.stopped = false;
+  walk.failed = false;
   walk.error = ERROR_SUCCESS;
   walk.path[0] = L'\0';
   walk_folder(walk, root, mirror, 0);
   if (mirror != nullptr)
     CloseHandle(mirror);
-  if (walk.error == ERROR_SUCCESS)
+  if (!walk.failed)
     return true;
   SetLastError(walk.error);
   return false;

@@ -50,8 +50,8 @@ struct TreeVisitor {
 // |mirror_root| when that is not nullptr. A folder of the mirror is entered
 // only with the walked folder of its path, and only when it is no link.
 // Returns false, with the last-error value of the first failure, when a
-// visitor failed or stopped, or a folder could not be entered or listed (the
-// walk goes on past such a folder).
+// visitor failed or stopped, or a folder could not be entered or listed, of
+// the walked tree or of the mirror (the walk goes on past such a folder).
 bool walk_tree(HANDLE root, HANDLE mirror_root, TreeVisitor visitor);
 
 // The same for the folder at |path|, opened for the walk and closed after.
