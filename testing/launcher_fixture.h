@@ -80,6 +80,15 @@ class LauncherTest : public ::testing::Test {
   ScopedEnvironment environment_;
 };
 
+// Waits until |condition| holds, looking every |pause_ms|, for at most the
+// patience of a test; returns whether it holds.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD pause_ms = 20) {
+  for (DWORD waited = 0; !condition() && waited < kPatience; waited += pause_ms)
+    Sleep(pause_ms);
+  return condition();
+}
+
 // A thousand files more in the payload folder, in forty folders: they keep
 // xcopy busy for a while, so that a test finds it copying.
 void AddBulkToPayload();

@@ -6,6 +6,7 @@
 #include "launcher/passing_holds.h"
 #include "launcher/reparse_tags.h"
 #include "launcher/tree_walk.h"
+#include "launcher/work_directory.h"
 
 namespace {
 
@@ -100,7 +101,9 @@ bool remove_install_mark() {
     return true;
   HANDLE mark = held_mark;
   held_mark = INVALID_HANDLE_VALUE;
-  return delete_and_close(mark);
+  // Gone from the folder at once where Windows can, even while a scanner
+  // still reads it: a mark still listed would keep later launches out.
+  return delete_and_close(mark, NameGoes::at_once);
 }
 
 // Removes the held folder, now empty; it goes as its handle closes.
@@ -113,39 +116,55 @@ bool remove_held_folder() {
   return true;
 }
 
-bool try_removal(KnownSubdirectories known) {
+// Leaves C:\Quellmar held for its removal with nothing in it but its mark.
+bool empty_but_the_mark(KnownSubdirectories known) {
   if (!hold_for_removal())
     return false;
   if (known == KnownSubdirectories::remove &&
       !walk_tree(held_folder, nullptr, {remove_known_subdirectory, nullptr})) {
     return false;
   }
-  return holds_only_the_mark(held_folder) && remove_install_mark() && remove_held_folder();
+  return holds_only_the_mark(held_folder);
 }
 
-// A new mark cannot be made while the deleted one is still there.
-bool is_deleted_mark_in_the_way(DWORD error) {
-  return is_passing_obstacle(error) || error == ERROR_ALREADY_EXISTS;
+// Moves the held C:\Quellmar, marked, to the work name beside it. The rename
+// is one step: before it C:\Quellmar carries its mark, after it there is no
+// C:\Quellmar. It goes through the held handle, since a rename by path would
+// meet the launcher's own handle; and Windows renames no folder with a handle
+// open below it, so the mark's is closed first (the mark stays), and a
+// scanner that reads anything in it is waited for.
+bool move_to_work_name() {
+  if (held_mark != INVALID_HANDLE_VALUE)
+    CloseHandle(held_mark);
+  held_mark = INVALID_HANDLE_VALUE;
+  return outlast_passing_holds([] { return rename_held_folder(held_folder, work_directory); });
 }
 
-// Once its mark is deleted, C:\Quellmar may stay for good, and must then carry
-// a mark again, so as not to be started as a finished installation. A deleted
-// mark that a scanner still holds stays until the scanner lets go, and no new
-// one can be made till then; and then C:\Quellmar may be empty. So whichever
-// comes first is done: the folder's removal, or a new mark. Returns true when
-// the folder went.
-bool remove_or_mark_again() {
-  bool removed = false;
-  outlast_passing_holds(
-      [&removed] {
-        removed = remove_held_folder();
-        if (removed)
-          return true;
-        held_mark = put_mark_in(held_folder);
-        return held_mark != INVALID_HANDLE_VALUE;
-      },
-      is_deleted_mark_in_the_way);
-  return removed;
+// Under the work name, the mark goes, then the folder. A reader that held the
+// mark across its deletion keeps the folder until it lets go; then it is left
+// for the next launch, which removes a work folder that it finds.
+void remove_work_folder() {
+  switch (take_mark_in(held_folder, &held_mark)) {
+    case MarkTaking::taken:
+      if (!remove_install_mark())
+        return;
+      break;
+    case MarkTaking::busy:  // another launcher removes it
+      return;
+    case MarkTaking::none:
+      break;
+  }
+  outlast_passing_holds(remove_held_folder, is_passing_obstacle);
+}
+
+bool install_directory_is_gone() {
+  if (GetFileAttributesW(install_directory) != INVALID_FILE_ATTRIBUTES) {
+    // Made again meanwhile, by another launcher.
+    SetLastError(ERROR_ALREADY_EXISTS);
+    return false;
+  }
+  DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 }  // namespace
@@ -166,6 +185,22 @@ MarkTaking open_install_directory() {
   if (!hold_install_directory(FolderHold::listing))
     return MarkTaking::busy;
   return take_mark_in(held_folder, &held_mark);
+}
+
+bool hold_new_install_directory() {
+  // Between the rename and this, a second launcher may take the mark: then it
+  // installs, and this one is the one that finds the installation busy. A
+  // link put in C:\Quellmar's place meanwhile is refused.
+  switch (open_install_directory()) {
+    case MarkTaking::taken:
+      return true;
+    case MarkTaking::busy:
+      return false;
+    case MarkTaking::none:
+      break;
+  }
+  SetLastError(ERROR_SHARING_VIOLATION);
+  return false;
 }
 
 bool mark_install_directory() {
@@ -216,12 +251,12 @@ bool delete_installed_files() {
 bool remove_install_directory(KnownSubdirectories known) {
   // A link anywhere, or a known subdirectory that stays, keeps the
   // directory; then the last failure is what the report shows.
-  if (outlast_passing_holds([known] { return try_removal(known); }, is_passing_obstacle))
-    return true;
-  DWORD error = GetLastError();
-  bool mark_deleted = held_mark == INVALID_HANDLE_VALUE && held_folder != INVALID_HANDLE_VALUE;
-  if (mark_deleted && remove_or_mark_again())
-    return true;
-  SetLastError(error);
-  return false;
+  if (!outlast_passing_holds([known] { return empty_but_the_mark(known); }, is_passing_obstacle))
+    return false;
+  // The work name must be free: a work folder that an ended launcher left
+  // there goes first; one that a launcher works on keeps C:\Quellmar.
+  if (!remove_left_work_directory() || !move_to_work_name())
+    return false;
+  remove_work_folder();
+  return install_directory_is_gone();
 }

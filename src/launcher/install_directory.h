@@ -27,6 +27,11 @@ InstallState probe_install_directory();
 // ERROR_SHARING_VIOLATION, ERROR_ACCESS_DENIED, link_in_the_way).
 MarkTaking open_install_directory();
 
+// Opens and holds C:\Quellmar that this launcher has just made, with its mark,
+// as open_install_directory does. Returns false with the last-error value;
+// ERROR_SHARING_VIOLATION when another launcher took it first.
+bool hold_new_install_directory();
+
 // Opens C:\Quellmar for an uninstall, holds it and marks it: takes its mark,
 // or puts one there. Returns false with the last-error value.
 bool mark_install_directory();
@@ -50,14 +55,20 @@ void close_install_directory();
 // be listed.
 bool delete_installed_files();
 
-// Removes the held C:\Quellmar with its mark when nothing else is in it, the
-// mark right before the folder; for the uninstall, the known subdirectories
-// first, deepest first. A hold for a moment (a virus scanner, the search
-// indexer) is waited for, about two seconds in all. Returns false, with the
-// last failure's last-error value, when C:\Quellmar stays; then it keeps a
-// mark. ERROR_DIR_NOT_EMPTY: something else is in it; ERROR_SHARING_VIOLATION:
-// a program holds it open; link_in_the_way, at once: it holds a link, which
-// does not go away by waiting.
+// Removes the held C:\Quellmar with its mark when nothing else is in it; for
+// the uninstall, the known subdirectories first, deepest first. It is renamed,
+// marked, to the work name beside it, and there the mark goes, then the
+// folder: a scanner or the indexer may hold the deleted mark, and so the
+// folder, for as long as it likes, and C:\Quellmar must never be there empty
+// without its mark meanwhile. A hold for a moment is waited for, about two
+// seconds at each step. Returns true when C:\Quellmar is gone, checked
+// afresh; a work folder that stays is left for the next launch. Returns false,
+// with the last failure's last-error value, when C:\Quellmar stays; then it
+// keeps its mark. ERROR_DIR_NOT_EMPTY: something else is in it;
+// ERROR_SHARING_VIOLATION: a program holds it open, or a launcher works on a
+// work folder there; ERROR_ACCESS_DENIED: Windows would not rename it while a
+// program holds something in it; link_in_the_way, at once: it holds a link,
+// which does not go away by waiting.
 enum class KnownSubdirectories { keep, remove };
 bool remove_install_directory(KnownSubdirectories known);
 

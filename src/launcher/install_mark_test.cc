@@ -231,6 +231,45 @@ TEST_F(UnfinishedInstallTest, InstallationHeldOpenIsNeverLeftEmptyAndUnmarked) {
   ExpectNextLaunchInstallsAfresh();
 }
 
+TEST_F(UnfinishedInstallTest, ReaderOfTheMarkNeverLeavesAnEmptyInstallationUnmarked) {
+  const std::wstring mark = std::wstring(kInstall) + L"\\QuellmarLaunch.unfinished";
+  const std::wstring work_mark = L"C:\\Quellmar.unfinished\\QuellmarLaunch.unfinished";
+  StartLauncher();
+  ASSERT_EQ(Choose(L'1'), 0u);
+
+  // Another launcher works on a work folder beside it: the uninstall deletes
+  // the files and cannot go on, so C:\Quellmar stays marked.
+  ASSERT_TRUE(MakeDirectories(work_mark));
+  HANDLE held = CreateFileW(work_mark.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ExpectRefused(L'2', ERROR_SHARING_VIOLATION);
+  EXPECT_FALSE(HoldsAnyFile(kInstall));
+  EXPECT_TRUE(IsDirectory(mark));
+  CloseHandle(held);
+
+  // The indexer or a scanner reads the mark's attributes (no share mode keeps
+  // that out) and holds it across the end of the uninstall, longer than the
+  // launcher waits. Windows refuses the rename meanwhile, Wine does not: the
+  // report differs, what the next launch finds must not.
+  HANDLE reader = CreateFileW(mark.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  console_.Clear();
+  StartLauncher();
+  console_.Char(L'2');
+  ASSERT_TRUE(WaitUntil([this] {
+    std::wstring screen = console_.Screen();
+    return screen.find(L"press any key") != std::wstring::npos ||
+           screen.find(L"in function main( )") != std::wstring::npos;
+  })) << Narrow(console_.Screen());
+  Choose(L'x');
+  CloseHandle(reader);
+  RemoveTree(kStandinLog);
+  ExpectNextLaunchInstallsAfresh();
+}
+
 TEST_F(UnfinishedInstallTest, NothingIsLeftInTheCopysWayOverAnUnfinishedInstallation) {
   StartLauncher();
   ASSERT_EQ(Choose(L'1'), 0u);

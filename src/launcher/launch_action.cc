@@ -57,7 +57,7 @@ ErrorCode install_payload(InstallStart start) {
   if (!payload_fits_install_directory())
     return xcopy_not_executed;
   if (start == InstallStart::fresh) {
-    if (!make_marked_install_directory())
+    if (!make_marked_install_directory() || !hold_new_install_directory())
       return xcopy_not_executed;
   } else {
     // xcopy would ask the user before overwriting a file left there, and

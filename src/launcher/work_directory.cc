@@ -10,23 +10,6 @@
 
 namespace {
 
-constexpr wchar_t work_directory[] = L"C:\\Quellmar.unfinished";
-
-// Removes a work directory that a launcher ended before its rename left
-// behind; one whose launcher still works on it is busy.
-bool remove_left_work_directory() {
-  HANDLE work = open_folder(work_directory, LinkAtPath::refuse);
-  if (work == INVALID_HANDLE_VALUE)
-    return false;
-  HANDLE mark = INVALID_HANDLE_VALUE;
-  bool busy = take_mark_in(work, &mark) == MarkTaking::busy;
-  if (mark != INVALID_HANDLE_VALUE)
-    CloseHandle(mark);
-  if (close_keeping_error(work, busy))
-    return false;
-  return remove_tree(work_directory);
-}
-
 bool make_work_directory() {
   if (CreateDirectoryW(work_directory, nullptr))
     return true;
@@ -89,19 +72,20 @@ bool make_marked_install_directory() {
     SetLastError(error);
     return false;
   }
-  if (!rename_work_directory())
-    return false;
-  // Between the rename and this, a second launcher may take the mark: then it
-  // installs, and this one is the one that finds the installation busy. A
-  // link put in C:\Quellmar's place meanwhile is refused.
-  switch (open_install_directory()) {
-    case MarkTaking::taken:
-      return true;
-    case MarkTaking::busy:
-      return false;
-    case MarkTaking::none:
-      break;
+  return rename_work_directory();
+}
+
+bool remove_left_work_directory() {
+  HANDLE work = open_folder(work_directory, LinkAtPath::refuse);
+  if (work == INVALID_HANDLE_VALUE) {
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
   }
-  SetLastError(ERROR_SHARING_VIOLATION);
-  return false;
+  HANDLE mark = INVALID_HANDLE_VALUE;
+  bool busy = take_mark_in(work, &mark) == MarkTaking::busy;
+  if (mark != INVALID_HANDLE_VALUE)
+    CloseHandle(mark);
+  if (close_keeping_error(work, busy))
+    return false;
+  return remove_tree(work_directory);
 }
