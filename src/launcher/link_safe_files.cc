@@ -88,16 +88,29 @@ bool basic_info(HANDLE handle, FILE_BASIC_INFO* basic) {
   return GetFileInformationByHandleEx(handle, FileBasicInfo, basic, sizeof *basic) != 0;
 }
 
+// The attributes with the reparse tag, which tells a link from a folder that
+// a filter keeps (a OneDrive folder, say). A drive that does not know the
+// class gives its attributes alone, and a reparse point among them counts as
+// a link.
+bool attributes_and_tag(HANDLE handle, FILE_ATTRIBUTE_TAG_INFO* info) {
+  if (GetFileInformationByHandleEx(handle, FileAttributeTagInfo, info, sizeof *info))
+    return true;
+  FILE_BASIC_INFO basic;
+  if (!is_unsupported_request(GetLastError()) || !basic_info(handle, &basic))
+    return false;
+  info->FileAttributes = basic.FileAttributes;
+  info->ReparseTag = 0;
+  return true;
+}
+
 // Keeps |handle| when it is of the |kind| asked for and, for a folder, no
 // link; otherwise closes it and fails.
 HANDLE checked(HANDLE handle, Kind kind) {
   if (handle == INVALID_HANDLE_VALUE || kind == Kind::any)
     return handle;
-  // The attributes with the reparse tag, which tells a link from a folder
-  // that a filter keeps (a OneDrive folder, say).
   FILE_ATTRIBUTE_TAG_INFO info;
   DWORD error = ERROR_SUCCESS;
-  if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &info, sizeof info))
+  if (!attributes_and_tag(handle, &info))
     error = GetLastError();
   else if (kind == Kind::folder && is_link(info.FileAttributes, info.ReparseTag))
     error = link_in_the_way;
