@@ -224,9 +224,13 @@ HANDLE make_held_folder_in(HANDLE folder, EntryName name) {
 }
 
 HANDLE hold_subfolder(HANDLE folder, EntryName name, SubfolderHold hold) {
-  ULONG disposition = hold == SubfolderHold::make ? nt_create : nt_open_existing;
-  return open_in(folder, name,
-                 {listing_access, share_all_but_delete, disposition, Kind::folder, true});
+  EntryOpen how = {listing_access, share_all_but_delete, nt_open_existing, Kind::folder, true};
+  if (hold == SubfolderHold::existing)
+    return open_in(folder, name, how);
+  // A folder just made is empty and no link: nothing to check, and a copy
+  // makes many.
+  how.disposition = nt_create;
+  return open_through_handle(folder, name, how);
 }
 
 bool is_listed_as_link(HANDLE folder, EntryName name) {
