@@ -2,10 +2,10 @@
 
 #include <cwchar>
 
-#include "launcher/link_safe_files.h"
-#include "launcher/passing_holds.h"
-#include "launcher/reparse_tags.h"
-#include "launcher/tree_walk.h"
+#include "files/link_safe_files.h"
+#include "files/passing_holds.h"
+#include "files/reparse_tags.h"
+#include "files/tree_walk.h"
 #include "launcher/work_directory.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <cwchar>
 
-#include "launcher/link_safe_files.h"
-#include "launcher/passing_holds.h"
+#include "files/link_safe_files.h"
+#include "files/passing_holds.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 
 #include <windows.h>
 
-#include "launcher/folder_listing.h"
+#include "files/folder_listing.h"
 
 // The mark's name; a payload may not hold an entry of this name. A folder, so
 // that it stays out of the way of whatever counts the installation's files.

@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
+#include "files/link_safe_files.h"
+#include "files/passing_holds.h"
+#include "files/tree_walk.h"
 #include "launcher/install_directory.h"
 #include "launcher/install_mark.h"
-#include "launcher/link_safe_files.h"
-#include "launcher/passing_holds.h"
-#include "launcher/tree_walk.h"
 #include "path_bound.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include "command/run_command.h"
 #include "console/console_setup.h"
 #include "console/key_reader.h"
+#include "files/link_safe_files.h"
 #include "launcher/actions.h"
 #include "launcher/install_directory.h"
-#include "launcher/link_safe_files.h"
 #include "launcher/screen_texts.h"
 
 namespace {

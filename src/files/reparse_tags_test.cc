@@ -1,6 +1,6 @@
 // Which reparse points count as links: junctions, symbolic links and every
 // tag not known as ordinary; never OneDrive's and the other filters' folders.
-#include "launcher/reparse_tags.h"
+#include "files/reparse_tags.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // offer: opening a name relative to a folder's handle, and listing a folder
 // with the information class that every drive answers. ntdll is no import of
 // the launcher's, so they are looked up when first needed.
-#ifndef QUELLMAR_LAUNCHER_NATIVE_API_H_
-#define QUELLMAR_LAUNCHER_NATIVE_API_H_
+#ifndef QUELLMAR_FILES_NATIVE_API_H_
+#define QUELLMAR_FILES_NATIVE_API_H_
 
 #include <windows.h>
 #include <winternl.h>
@@ -36,4 +36,4 @@ DWORD error_of(LONG status);
 // system lacks.
 bool is_unsupported_request(DWORD error);
 
-#endif  // QUELLMAR_LAUNCHER_NATIVE_API_H_
+#endif  // QUELLMAR_FILES_NATIVE_API_H_

@@ -5,8 +5,8 @@
 // OneDrive carries one, and Windows shows it to programs by default), data
 // deduplication, compression, container isolation, hierarchical storage.
 // They are entered, copied and deleted like any other.
-#ifndef QUELLMAR_LAUNCHER_REPARSE_TAGS_H_
-#define QUELLMAR_LAUNCHER_REPARSE_TAGS_H_
+#ifndef QUELLMAR_FILES_REPARSE_TAGS_H_
+#define QUELLMAR_FILES_REPARSE_TAGS_H_
 
 #include <windows.h>
 
@@ -16,4 +16,4 @@
 // shows its links.
 bool is_link(DWORD attributes, DWORD reparse_tag);
 
-#endif  // QUELLMAR_LAUNCHER_REPARSE_TAGS_H_
+#endif  // QUELLMAR_FILES_REPARSE_TAGS_H_

@@ -1,4 +1,4 @@
-#include "launcher/native_api.h"
+#include "files/native_api.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // A folder's entries, read at once through its handle and sorted by name.
-#ifndef QUELLMAR_LAUNCHER_FOLDER_LISTING_H_
-#define QUELLMAR_LAUNCHER_FOLDER_LISTING_H_
+#ifndef QUELLMAR_FILES_FOLDER_LISTING_H_
+#define QUELLMAR_FILES_FOLDER_LISTING_H_
 
 #include <windows.h>
 
@@ -85,4 +85,4 @@ const ListedEntry* find_entry(const FolderListing& listing, EntryName name);
 
 void free_listing(FolderListing* listing);
 
-#endif  // QUELLMAR_LAUNCHER_FOLDER_LISTING_H_
+#endif  // QUELLMAR_FILES_FOLDER_LISTING_H_

@@ -5,12 +5,12 @@
 // listing and a deletion. Each folder is therefore opened without following a
 // link and checked, and what is in it is opened through that handle rather
 // than by path, so that a folder swapped for a link is never entered.
-#ifndef QUELLMAR_LAUNCHER_LINK_SAFE_FILES_H_
-#define QUELLMAR_LAUNCHER_LINK_SAFE_FILES_H_
+#ifndef QUELLMAR_FILES_LINK_SAFE_FILES_H_
+#define QUELLMAR_FILES_LINK_SAFE_FILES_H_
 
 #include <windows.h>
 
-#include "launcher/folder_listing.h"
+#include "files/folder_listing.h"
 
 // The last-error value that says a link is in the way:
 // ERROR_REPARSE_POINT_ENCOUNTERED, which MinGW's headers do not name.
@@ -101,4 +101,4 @@ bool close_keeping_error(HANDLE handle, bool result);
 // last-error value of a failure stays.
 bool delete_and_close(HANDLE handle, NameGoes name = NameGoes::with_last_handle);
 
-#endif  // QUELLMAR_LAUNCHER_LINK_SAFE_FILES_H_
+#endif  // QUELLMAR_FILES_LINK_SAFE_FILES_H_

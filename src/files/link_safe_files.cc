@@ -1,10 +1,10 @@
-#include "launcher/link_safe_files.h"
+#include "files/link_safe_files.h"
 
 #include <cstring>
 #include <cwchar>
 
-#include "launcher/native_api.h"
-#include "launcher/reparse_tags.h"
+#include "files/native_api.h"
+#include "files/reparse_tags.h"
 #include "path_bound.h"
 
 namespace {

@@ -7,14 +7,14 @@
 // a link leads to is not the tree's own. In the installation it may be any
 // folder on the PC, planted by another user, and a walk that deletes would
 // delete there; in the payload it may lead back into the payload.
-#ifndef QUELLMAR_LAUNCHER_TREE_WALK_H_
-#define QUELLMAR_LAUNCHER_TREE_WALK_H_
+#ifndef QUELLMAR_FILES_TREE_WALK_H_
+#define QUELLMAR_FILES_TREE_WALK_H_
 
 #include <windows.h>
 
 #include <cstddef>
 
-#include "launcher/link_safe_files.h"
+#include "files/link_safe_files.h"
 
 // What the walk meets: a file (or any entry that is no folder), a link to a
 // folder, which is not entered, or a folder, met when entering it and again
@@ -62,4 +62,4 @@ bool walk_tree_at(const wchar_t* path, LinkAtPath link, HANDLE mirror_root, Tree
 // value of the first failure.
 bool remove_tree(const wchar_t* path);
 
-#endif  // QUELLMAR_LAUNCHER_TREE_WALK_H_
+#endif  // QUELLMAR_FILES_TREE_WALK_H_

@@ -1,11 +1,11 @@
-#include "launcher/folder_listing.h"
+#include "files/folder_listing.h"
 
 #include <algorithm>
 
 #include <cstddef>
 
-#include "launcher/native_api.h"
-#include "launcher/reparse_tags.h"
+#include "files/native_api.h"
+#include "files/reparse_tags.h"
 
 namespace {
 

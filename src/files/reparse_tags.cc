@@ -1,4 +1,4 @@
-#include "launcher/reparse_tags.h"
+#include "files/reparse_tags.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // A folder's listing as each way of asking for it gives it: with file IDs, and
 // as FindFirstFileW asks, which drives that refuse the first one answer.
-#include "launcher/folder_listing.h"
+#include "files/folder_listing.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "launcher/link_safe_files.h"
+#include "files/link_safe_files.h"
 #include "test_files.h"
 
 namespace {

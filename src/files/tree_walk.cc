@@ -1,4 +1,4 @@
-#include "launcher/tree_walk.h"
+#include "files/tree_walk.h"
 
 #include <cwchar>
 

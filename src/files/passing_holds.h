@@ -1,6 +1,6 @@
 // How long the launcher waits out a passing hold on a file or folder.
-#ifndef QUELLMAR_LAUNCHER_PASSING_HOLDS_H_
-#define QUELLMAR_LAUNCHER_PASSING_HOLDS_H_
+#ifndef QUELLMAR_FILES_PASSING_HOLDS_H_
+#define QUELLMAR_FILES_PASSING_HOLDS_H_
 
 #include <windows.h>
 
@@ -31,4 +31,4 @@ bool outlast_passing_holds(Attempt attempt, bool (*passing)(DWORD) = is_held) {
   }
 }
 
-#endif  // QUELLMAR_LAUNCHER_PASSING_HOLDS_H_
+#endif  // QUELLMAR_FILES_PASSING_HOLDS_H_
