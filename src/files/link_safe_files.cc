@@ -9,14 +9,14 @@
 
 namespace {
 
-// What the launcher asks of each handle: listing a folder, deleting a file or
-// removing an empty folder (clearing read-only first when needed), holding
-// the mark of an unfinished installation.
+// What is asked of each handle: listing a folder; deleting a file or removing
+// an empty folder (clearing read-only first when needed), or holding an entry
+// against others.
 constexpr ACCESS_MASK listing_access = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
 constexpr ACCESS_MASK deletion_access =
     DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE;
-// Others may go on using what the launcher opens: a scanner or Explorer that
-// holds a folder must not make it unlistable, nor the launcher make them fail.
+// Others may go on using what is opened: a scanner or Explorer that holds a
+// folder must not make it unlistable, nor an open here make them fail.
 constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // A rename or deletion needs DELETE access, which this share mode refuses.
 constexpr DWORD share_all_but_delete = FILE_SHARE_READ | FILE_SHARE_WRITE;

@@ -1,10 +1,11 @@
 // File operations that never go through a link: a junction, a symbolic link
-// or any other reparse point. C:\ lets every user of the PC make folders and
-// junctions, and a junction needs no privilege, so a folder that the launcher
-// deletes in may hold a link to somebody's documents, or get one between a
-// listing and a deletion. Each folder is therefore opened without following a
-// link and checked, and what is in it is opened through that handle rather
-// than by path, so that a folder swapped for a link is never entered.
+// or any other reparse point that leads elsewhere (see reparse_tags.h). Where
+// other users may write (every user may make folders in C:\, and a junction
+// needs no privilege), a folder may hold a link to somebody's documents, or get
+// one between a listing and a deletion. Each folder is therefore opened
+// without following a link and checked, and what is in it is opened through
+// that handle rather than by path, so that a folder swapped for a link is
+// never entered.
 #ifndef QUELLMAR_FILES_LINK_SAFE_FILES_H_
 #define QUELLMAR_FILES_LINK_SAFE_FILES_H_
 
@@ -43,8 +44,8 @@ HANDLE reopen_folder(HANDLE folder);
 HANDLE open_subfolder(HANDLE folder, EntryName name);
 
 // Opens the existing entry |name| in |folder| for this process alone (no
-// sharing), with DELETE access, and lets the commands that the launcher runs
-// inherit the handle. A link is opened as the link.
+// sharing), with DELETE access, and lets the processes that it starts inherit
+// the handle. A link is opened as the link.
 HANDLE hold_entry_in(HANDLE folder, EntryName name);
 
 // Makes the folder |name| in |folder| and holds it as hold_entry_in does; it
@@ -58,8 +59,8 @@ enum class SubfolderHold { make, existing };
 // Makes or opens the folder |name| in |folder|, never a link, for listing,
 // and holds it as hold_folder does: until the handle closes nobody can
 // rename, move or delete it, nor any folder above it, since Windows renames
-// no folder with an open handle below it. The commands that the launcher
-// runs inherit the handle, so that it stays held while one of them runs.
+// no folder with an open handle below it. The processes that this one starts
+// inherit the handle, so that it stays held while one of them runs.
 HANDLE hold_subfolder(HANDLE folder, EntryName name, SubfolderHold hold);
 
 // Whether the listing of |folder| shows |name| as a link. Wine opens a link

@@ -1,7 +1,7 @@
-// ntdll's file functions, which the launcher needs for what kernel32 does not
-// offer: opening a name relative to a folder's handle, and listing a folder
-// with the information class that every drive answers. ntdll is no import of
-// the launcher's, so they are looked up when first needed.
+// ntdll's file functions, for what kernel32 does not offer: opening a name
+// relative to a folder's handle, and listing a folder with the information
+// class that every drive answers. The executable imports nothing of ntdll, so
+// they are looked up when first needed.
 #ifndef QUELLMAR_FILES_NATIVE_API_H_
 #define QUELLMAR_FILES_NATIVE_API_H_
 

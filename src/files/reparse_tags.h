@@ -1,5 +1,5 @@
 // Which reparse points are links. A junction or a symbolic link leads
-// elsewhere, and the launcher never goes through one. Other reparse points
+// elsewhere, and the file layer never goes through one. Other reparse points
 // are ordinary files and folders that a file system filter keeps: OneDrive's
 // placeholders (every file and folder of a Desktop or Documents kept in
 // OneDrive carries one, and Windows shows it to programs by default), data

@@ -1,12 +1,11 @@
-// The launcher's one walk over a folder tree: the payload held against the
-// installation (its length, the copy's check, the removal of a failed copy)
-// and the deletion of the installation share it.
+// One walk over a folder tree, optionally held against a second tree, its
+// mirror: each entry is met with the entry of the same path there.
 //
 // It never enters a link (a junction, a symbolic link to a folder), whether
 // the folder's listing shows one or the handle that would enter it does: what
-// a link leads to is not the tree's own. In the installation it may be any
-// folder on the PC, planted by another user, and a walk that deletes would
-// delete there; in the payload it may lead back into the payload.
+// a link leads to is not the tree's own. It may be any folder on the PC,
+// planted by another user, and a walk that deletes would delete there; or it
+// may lead back into the tree, and the walk would not end.
 #ifndef QUELLMAR_FILES_TREE_WALK_H_
 #define QUELLMAR_FILES_TREE_WALK_H_
 
