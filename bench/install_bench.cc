@@ -23,6 +23,11 @@
 //   there already, so nothing is copied or checked; what remains is the
 //   DosBox starter's run through cmd.exe. Taken after each first launch, so
 //   that the difference of the first two figures can be told apart from it.
+// - Bare DosBox start: from just before cmd.exe is created with
+//   "/d /c dosboxportable.exe" in the package directory until its process has
+//   ended: what a later launch runs. The ratio of the two tells what a later
+//   launch costs around it (the key, the checks of the package directory and
+//   of C:\Quellmar with its mark, the launcher's own end).
 // Both copies print xcopy's list of files to the same console, cleared before
 // each run. C:\Quellmar is removed before each copy, outside the timing. Each
 // run is checked (status 0, every payload folder and file installed, the
@@ -125,43 +130,68 @@ double TimeLaunch(ConsoleSession& console, ScreenWatch& screen, Launch launch,
   return end - start;
 }
 
-// One bare copy in the payload folder. Gives the milliseconds, or a negative
-// value when the run went wrong.
-double TimeBareCopy(ConsoleSession& console, const std::wstring& interpreter,
-                    const std::vector<std::wstring>& payload_tree) {
-  RemoveTree(kInstall);
+// Runs "<interpreter> /d /c <command>" in |directory| and gives the
+// milliseconds from its start to its end, or a negative value when it could
+// not be started, did not end or ended with another status than 0.
+double TimeCommand(ConsoleSession& console, const std::wstring& interpreter, const wchar_t* command,
+                   const std::wstring& directory) {
   console.Clear();
   StartOptions options;
-  options.directory = kPayloadFolder;
-  std::wstring command = L"\"" + interpreter + L"\" /d /c xcopy *.* C:\\Quellmar /e /h /i";
+  options.directory = directory;
+  std::wstring line = L"\"" + interpreter + L"\" /d /c " + command;
   double start = NowMs();
-  if (!console.Start(command, options)) {
+  if (!console.Start(line, options)) {
     std::printf("cmd.exe could not be started (error %lu)\n", GetLastError());
     return -1;
   }
   DWORD status = 0;
   if (!console.WaitForExit(&status, kCopyPatience)) {
-    std::printf("the bare copy did not end\n");
+    std::printf("cmd /d /c %ls did not end\n", command);
     return -1;
   }
   double end = NowMs();
-  bool whole = ListTree(kInstall) == payload_tree;
-  if (status != 0 || !whole) {
-    std::printf("the bare copy ended with status %lu and %s\n", status,
-                whole ? "the whole payload" : "an installation that is not the payload");
+  if (status != 0) {
+    std::printf("cmd /d /c %ls ended with status %lu\n", command, status);
     return -1;
   }
   return end - start;
+}
+
+// One bare copy in the payload folder. Gives the milliseconds, or a negative
+// value when the run went wrong.
+double TimeBareCopy(ConsoleSession& console, const std::wstring& interpreter,
+                    const std::vector<std::wstring>& payload_tree) {
+  RemoveTree(kInstall);
+  double time =
+      TimeCommand(console, interpreter, L"xcopy *.* C:\\Quellmar /e /h /i", kPayloadFolder);
+  if (time >= 0 && ListTree(kInstall) != payload_tree) {
+    std::printf("the bare copy left an installation that is not the payload\n");
+    return -1;
+  }
+  return time;
+}
+
+// One bare start of the DosBox starter in the package directory, as a later
+// launch runs it.
+double TimeBareStart(ConsoleSession& console, const std::wstring& interpreter) {
+  RemoveTree(kStandinLog);
+  double time = TimeCommand(console, interpreter, L"dosboxportable.exe", kPackage);
+  if (time >= 0 && ReadBytes(kStandinLog) != kStandinRan) {
+    std::printf("the bare start did not run the DosBox stand-in once\n");
+    return -1;
+  }
+  return time;
 }
 
 struct Series {
   std::vector<double> first;
   std::vector<double> installed;
   std::vector<double> bare;
+  std::vector<double> bare_start;
 };
 
-// One round: a first launch, a launch on its installation, a bare copy. False
-// when a run went wrong.
+// One round: a first launch, a launch on its installation, a bare copy, a
+// bare start of the DosBox starter. False when a run went wrong.
 bool TimeRound(ConsoleSession& console, ScreenWatch& screen, const std::wstring& interpreter,
                const std::vector<std::wstring>& payload_tree, Series* series) {
   double first = TimeLaunch(console, screen, Launch::first, payload_tree);
@@ -173,9 +203,13 @@ bool TimeRound(ConsoleSession& console, ScreenWatch& screen, const std::wstring&
   double bare = TimeBareCopy(console, interpreter, payload_tree);
   if (bare < 0)
     return false;
+  double bare_start = TimeBareStart(console, interpreter);
+  if (bare_start < 0)
+    return false;
   series->first.push_back(first);
   series->installed.push_back(installed);
   series->bare.push_back(bare);
+  series->bare_start.push_back(bare_start);
   return true;
 }
 
@@ -241,21 +275,28 @@ int main(int argc, char** argv) {
   std::printf("First launch of QuellmarLaunch.exe against the bare copy it runs, on a payload\n");
   std::printf("of %zu files in %zu folders; %d rounds after one warm-up round, each a first\n",
               payload_tree.size() - folders, folders, runs);
-  std::printf("launch, a launch with the installation present and a bare copy.\n\n");
+  std::printf("launch, a launch with the installation present, a bare copy and a bare start of\n");
+  std::printf("the DosBox starter.\n\n");
   Summary first = Summarize(series.first);
   Summary bare = Summarize(series.bare);
   Summary installed = Summarize(series.installed);
+  Summary bare_start = Summarize(series.bare_start);
   std::printf("%-36s %10s %10s %10s   (ms)\n", "", "median", "min", "max");
   std::printf("%-36s %s\n", "first launch (\"1\" to exit)", FormatSummary(first).c_str());
   std::printf("%-36s %s\n", "bare copy (cmd /d /c xcopy)", FormatSummary(bare).c_str());
   std::printf("%-36s %s\n", "launch, installed (\"1\" to exit)", FormatSummary(installed).c_str());
+  std::printf("%-36s %s\n", "bare start (cmd /d /c dosboxportable)",
+              FormatSummary(bare_start).c_str());
   std::printf("\neach run, in order (ms):\n");
   std::printf("  %-18s%s\n", "first launch:", EachRun(series.first).c_str());
   std::printf("  %-18s%s\n", "bare copy:", EachRun(series.bare).c_str());
   std::printf("  %-18s%s\n", "launch, installed:", EachRun(series.installed).c_str());
+  std::printf("  %-18s%s\n", "bare start:", EachRun(series.bare_start).c_str());
   std::printf("\nratio first launch/bare copy (medians): %s\n",
               FormatRatio(first.median, bare.median).c_str());
   std::printf("ratio (first launch - launch, installed)/bare copy (medians): %s\n",
               FormatRatio(first.median - installed.median, bare.median).c_str());
+  std::printf("ratio launch, installed/bare start (medians): %s\n",
+              FormatRatio(installed.median, bare_start.median).c_str());
   return 0;
 }
