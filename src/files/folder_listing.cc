@@ -1,8 +1,8 @@
 #include "files/folder_listing.h"
 
 #include <algorithm>
-
 #include <cstddef>
+#include <utility>
 
 #include "files/native_api.h"
 #include "files/reparse_tags.h"
@@ -34,28 +34,10 @@ bool name_before(const ListedEntry& a, const ListedEntry& b) {
   return compare_names(a.name, b.name) == CSTR_LESS_THAN;
 }
 
-bool add_entry(FolderListing* listing, const ListedEntry& entry) {
-  if (listing->count == listing->capacity) {
-    std::size_t grown = listing->capacity == 0 ? 64 : 2 * listing->capacity;
-    void* entries =
-        listing->entries == nullptr
-            ? HeapAlloc(GetProcessHeap(), 0, grown * sizeof(ListedEntry))
-            : HeapReAlloc(GetProcessHeap(), 0, listing->entries, grown * sizeof(ListedEntry));
-    if (entries == nullptr) {
-      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-      return false;
-    }
-    listing->entries = static_cast<ListedEntry*>(entries);
-    listing->capacity = grown;
-  }
-  listing->entries[listing->count++] = entry;
-  return true;
-}
-
 // Takes the |Record|s of |filled| bytes, each within them: records are
 // 8-byte aligned, and each next one lies further on.
-template <typename Record>
-bool add_records(const unsigned char* bytes, std::size_t filled, FolderListing* listing) {
+template <typename Record, typename Add>
+bool add_records_of(const unsigned char* bytes, std::size_t filled, Add add) {
   constexpr std::size_t name_offset = offsetof(Record, FileName);
   for (std::size_t at = 0;;) {
     if (filled < name_offset || at > filled - name_offset) {
@@ -73,8 +55,7 @@ bool add_records(const unsigned char* bytes, std::size_t filled, FolderListing* 
                          attributes,
                          (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? found.EaSize : 0,
                          static_cast<unsigned long long>(found.EndOfFile.QuadPart)};
-    if (entry.name.length > 0 && !is_dot_entry(entry.name.text, entry.name.length) &&
-        !add_entry(listing, entry)) {
+    if (entry.name.length > 0 && !is_dot_entry(entry.name.text, entry.name.length) && !add(entry)) {
       return false;
     }
     if (found.NextEntryOffset == 0)
@@ -126,14 +107,6 @@ bool is_plain_folder(const ListedEntry& entry) {
   return is_folder(entry.attributes) && !is_link(entry);
 }
 
-bool add_listed_records(ListingQuery query, const void* bytes, std::size_t filled,
-                        FolderListing* listing) {
-  const unsigned char* records = static_cast<const unsigned char*>(bytes);
-  return query == ListingQuery::with_file_ids
-             ? add_records<FILE_ID_BOTH_DIR_INFO>(records, filled, listing)
-             : add_records<BothDirectoryRecord>(records, filled, listing);
-}
-
 bool same_name(EntryName a, EntryName b) {
   return compare_names(a, b) == CSTR_EQUAL;
 }
@@ -147,57 +120,115 @@ bool list_folder(HANDLE folder, FolderListing* listing) {
 }
 
 bool list_folder_by(HANDLE folder, ListingQuery query, FolderListing* listing) {
-  *listing = FolderListing{nullptr, 0, 0, nullptr};
+  listing->clear();
   DWORD chunk_bytes = first_chunk_bytes;
   for (bool first = true;; first = false) {
-    ListingChunk* chunk = static_cast<ListingChunk*>(
-        HeapAlloc(GetProcessHeap(), 0, sizeof(ListingChunk) + chunk_bytes));
-    if (chunk == nullptr) {
-      free_listing(listing);
-      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    void* bytes = listing->new_chunk(chunk_bytes);
+    if (bytes == nullptr) {
+      listing->clear();
       return false;
     }
     std::size_t filled = 0;
-    if (!query_entries(folder, query, first, chunk->bytes, chunk_bytes, &filled)) {
+    if (!query_entries(folder, query, first, bytes, chunk_bytes, &filled)) {
       DWORD error = GetLastError();
-      HeapFree(GetProcessHeap(), 0, chunk);
       // FAT and CDFS answer the first query of a folder without "." and ".."
       // (a drive's root, mounted as a folder) that way when it is empty.
       if (error == ERROR_NO_MORE_FILES || (first && error == ERROR_FILE_NOT_FOUND))
         break;
-      free_listing(listing);
-      SetLastError(error);
+      listing->clear();
       return false;
     }
-    chunk->next = static_cast<ListingChunk*>(listing->chunks);
-    listing->chunks = chunk;
-    if (!add_listed_records(query, chunk->bytes, filled, listing)) {
-      DWORD error = GetLastError();
-      free_listing(listing);
-      SetLastError(error);
+    if (!listing->add_records(query, bytes, filled)) {
+      listing->clear();
       return false;
     }
     chunk_bytes = std::min(2 * chunk_bytes, largest_chunk_bytes);
   }
-  std::sort(listing->entries, listing->entries + listing->count, name_before);
+  listing->sort();
   return true;
 }
 
-const ListedEntry* find_entry(const FolderListing& listing, EntryName name) {
+FolderListing::FolderListing(FolderListing&& other) noexcept
+    : entries_(other.entries_),
+      count_(other.count_),
+      capacity_(other.capacity_),
+      chunks_(other.chunks_) {
+  other.entries_ = nullptr;
+  other.count_ = 0;
+  other.capacity_ = 0;
+  other.chunks_ = nullptr;
+}
+
+FolderListing& FolderListing::operator=(FolderListing&& other) noexcept {
+  if (this != &other) {
+    clear();
+    std::swap(entries_, other.entries_);
+    std::swap(count_, other.count_);
+    std::swap(capacity_, other.capacity_);
+    std::swap(chunks_, other.chunks_);
+  }
+  return *this;
+}
+
+const ListedEntry* FolderListing::find(EntryName name) const {
   ListedEntry wanted = {name, 0, 0, 0};
-  const ListedEntry* end = listing.entries + listing.count;
+  const ListedEntry* end = entries_ + count_;
   const ListedEntry* found =
-      std::lower_bound(static_cast<const ListedEntry*>(listing.entries), end, wanted, name_before);
+      std::lower_bound(static_cast<const ListedEntry*>(entries_), end, wanted, name_before);
   return found != end && same_name(found->name, name) ? found : nullptr;
 }
 
-void free_listing(FolderListing* listing) {
-  for (ListingChunk* chunk = static_cast<ListingChunk*>(listing->chunks); chunk != nullptr;) {
+bool FolderListing::add_records(ListingQuery query, const void* bytes, std::size_t filled) {
+  const unsigned char* records = static_cast<const unsigned char*>(bytes);
+  auto add = [this](const ListedEntry& entry) { return this->add(entry); };
+  return query == ListingQuery::with_file_ids
+             ? add_records_of<FILE_ID_BOTH_DIR_INFO>(records, filled, add)
+             : add_records_of<BothDirectoryRecord>(records, filled, add);
+}
+
+void FolderListing::clear() {
+  for (ListingChunk* chunk = static_cast<ListingChunk*>(chunks_); chunk != nullptr;) {
     ListingChunk* next = chunk->next;
     HeapFree(GetProcessHeap(), 0, chunk);
     chunk = next;
   }
-  if (listing->entries != nullptr)
-    HeapFree(GetProcessHeap(), 0, listing->entries);
-  *listing = FolderListing{nullptr, 0, 0, nullptr};
+  if (entries_ != nullptr)
+    HeapFree(GetProcessHeap(), 0, entries_);
+  entries_ = nullptr;
+  count_ = 0;
+  capacity_ = 0;
+  chunks_ = nullptr;
+}
+
+bool FolderListing::add(const ListedEntry& entry) {
+  if (count_ == capacity_) {
+    std::size_t grown = capacity_ == 0 ? 64 : 2 * capacity_;
+    void* entries = entries_ == nullptr
+                        ? HeapAlloc(GetProcessHeap(), 0, grown * sizeof(ListedEntry))
+                        : HeapReAlloc(GetProcessHeap(), 0, entries_, grown * sizeof(ListedEntry));
+    if (entries == nullptr) {
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      return false;
+    }
+    entries_ = static_cast<ListedEntry*>(entries);
+    capacity_ = grown;
+  }
+  entries_[count_++] = entry;
+  return true;
+}
+
+void* FolderListing::new_chunk(DWORD size) {
+  ListingChunk* chunk =
+      static_cast<ListingChunk*>(HeapAlloc(GetProcessHeap(), 0, sizeof(ListingChunk) + size));
+  if (chunk == nullptr) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  chunk->next = static_cast<ListingChunk*>(chunks_);
+  chunks_ = chunk;
+  return chunk->bytes;
+}
+
+void FolderListing::sort() {
+  std::sort(entries_, entries_ + count_, name_before);
 }

@@ -31,26 +31,11 @@ bool is_link(const ListedEntry& entry);
 // A folder that is no link.
 bool is_plain_folder(const ListedEntry& entry);
 
-// The entries of one folder, without "." and "..", sorted by name with
-// letter case aside.
-struct FolderListing {
-  ListedEntry* entries;
-  std::size_t count;
-  std::size_t capacity;
-  void* chunks;  // where the names are kept
-};
-
-// Reads the whole listing of |folder|, a handle opened for listing, from its
-// first entry. Returns false, with the last-error value, when it cannot;
-// |listing| then holds nothing to free.
-bool list_folder(HANDLE folder, FolderListing* listing);
-
 // How a listing is asked for. list_folder asks with file IDs, as kernel32
 // offers it, and as FindFirstFileW does where a drive refuses that: some
 // drives redirected over Remote Desktop, NAS devices and virtual machines'
 // shared folders know only the class that FindFirstFileW asks for.
 enum class ListingQuery { with_file_ids, as_find_first_file };
-bool list_folder_by(HANDLE folder, ListingQuery query, FolderListing* listing);
 
 // FILE_BOTH_DIR_INFORMATION, the record of the query as_find_first_file,
 // which only the driver kit's headers declare: FILE_ID_BOTH_DIR_INFO without
@@ -72,17 +57,56 @@ struct BothDirectoryRecord {
   WCHAR FileName[1];
 };
 
-// Adds to |listing| the entries of the records that a |query| wrote into
-// |bytes|, |filled| bytes of them (FILE_ID_BOTH_DIR_INFO, or
-// BothDirectoryRecord), but "." and "..". The names stay in |bytes|. A record
-// whose offsets lead past |filled|, a driver's bad answer, fails with
-// ERROR_INVALID_DATA and is never read past.
-bool add_listed_records(ListingQuery query, const void* bytes, std::size_t filled,
-                        FolderListing* listing);
+// The entries of one folder, without "." and "..", sorted by name with
+// letter case aside. It owns the memory that their names are kept in.
+class FolderListing {
+ public:
+  FolderListing() = default;
+  ~FolderListing() {
+    clear();
+  }
+  FolderListing(FolderListing&& other) noexcept;
+  FolderListing& operator=(FolderListing&& other) noexcept;
+  FolderListing(const FolderListing&) = delete;
+  FolderListing& operator=(const FolderListing&) = delete;
 
-// The entry named |name|, letter case aside, or nullptr.
-const ListedEntry* find_entry(const FolderListing& listing, EntryName name);
+  std::size_t count() const {
+    return count_;
+  }
+  const ListedEntry& operator[](std::size_t index) const {
+    return entries_[index];
+  }
+  // The entry named |name|, letter case aside, or nullptr.
+  const ListedEntry* find(EntryName name) const;
 
-void free_listing(FolderListing* listing);
+  // Adds the entries of the records that a |query| wrote into |bytes|,
+  // |filled| bytes of them (FILE_ID_BOTH_DIR_INFO, or BothDirectoryRecord),
+  // but "." and "..", unsorted. The names stay in |bytes|. A record whose
+  // offsets lead past |filled|, a driver's bad answer, fails with
+  // ERROR_INVALID_DATA and is never read past.
+  bool add_records(ListingQuery query, const void* bytes, std::size_t filled);
+
+  // Frees what it holds; it is empty then.
+  void clear();
+
+ private:
+  friend bool list_folder_by(HANDLE folder, ListingQuery query, FolderListing* listing);
+
+  bool add(const ListedEntry& entry);
+  // Room for |size| bytes of records, kept until the listing goes.
+  void* new_chunk(DWORD size);
+  void sort();
+
+  ListedEntry* entries_ = nullptr;
+  std::size_t count_ = 0;
+  std::size_t capacity_ = 0;
+  void* chunks_ = nullptr;
+};
+
+// Reads the whole listing of |folder|, a handle opened for listing, from its
+// first entry, into |listing|, which it empties first. Returns false, with
+// the last-error value, when it cannot; |listing| then holds nothing.
+bool list_folder(HANDLE folder, FolderListing* listing);
+bool list_folder_by(HANDLE folder, ListingQuery query, FolderListing* listing);
 
 #endif  // QUELLMAR_FILES_FOLDER_LISTING_H_

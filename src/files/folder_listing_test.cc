@@ -29,21 +29,19 @@ struct Listed {
 // when the listing fails.
 std::vector<Listed> ListBy(const std::wstring& path, ListingQuery query) {
   std::vector<Listed> entries;
-  HANDLE folder = open_folder(path.c_str(), LinkAtPath::refuse);
-  EXPECT_NE(folder, INVALID_HANDLE_VALUE) << GetLastError();
+  FileHandle folder = open_folder(path.c_str(), LinkAtPath::refuse);
+  EXPECT_TRUE(folder.valid()) << GetLastError();
   FolderListing listing;
-  if (!list_folder_by(folder, query, &listing)) {
+  if (!list_folder_by(folder.get(), query, &listing)) {
     ADD_FAILURE() << "listing failed with " << GetLastError();
   } else {
-    for (std::size_t i = 0; i < listing.count; ++i) {
-      const ListedEntry& entry = listing.entries[i];
+    for (std::size_t i = 0; i < listing.count(); ++i) {
+      const ListedEntry& entry = listing[i];
       entries.push_back({std::wstring(entry.name.text, entry.name.length),
                          entry.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN),
                          entry.size});
     }
-    free_listing(&listing);
   }
-  CloseHandle(folder);
   return entries;
 }
 
@@ -105,14 +103,15 @@ std::vector<unsigned long long> LaidOut(const std::vector<Record>& records, std:
   return storage;
 }
 
-// Decodes |filled| bytes of |storage|; false when add_listed_records refused.
+// Decodes |filled| bytes of |storage|; false when the listing refused them.
 bool Decode(ListingQuery query, const std::vector<unsigned long long>& storage, std::size_t filled,
             std::vector<ListedEntry>* entries) {
-  FolderListing listing = {nullptr, 0, 0, nullptr};
-  bool decoded = add_listed_records(query, storage.data(), filled, &listing);
+  FolderListing listing;
+  bool decoded = listing.add_records(query, storage.data(), filled);
   EXPECT_TRUE(decoded || GetLastError() == ERROR_INVALID_DATA) << GetLastError();
-  entries->assign(listing.entries, listing.entries + listing.count);
-  free_listing(&listing);
+  entries->clear();
+  for (std::size_t i = 0; i < listing.count(); ++i)
+    entries->push_back(listing[i]);
   return decoded;
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "files/file_handle.h"
 #include "files/native_api.h"
 #include "files/reparse_tags.h"
 #include "path_bound.h"
@@ -47,15 +48,15 @@ struct EntryOpen {
 // a swapped-in link harmless: no path is resolved again. Without it (every
 // Windows NT has it) nothing is opened: an open by the folder's path would
 // follow a junction swapped in anywhere along that path.
-HANDLE open_through_handle(HANDLE folder, EntryName name, const EntryOpen& how) {
+FileHandle open_through_handle(HANDLE folder, EntryName name, const EntryOpen& how) {
   const NativeApi& nt = native_api();
   if (nt.create_file == nullptr) {
     SetLastError(ERROR_PROC_NOT_FOUND);
-    return INVALID_HANDLE_VALUE;
+    return FileHandle();
   }
   if (name.length > 255) {
     SetLastError(ERROR_INVALID_NAME);
-    return INVALID_HANDLE_VALUE;
+    return FileHandle();
   }
   UNICODE_STRING object_name;
   object_name.Buffer = const_cast<wchar_t*>(name.text);
@@ -77,9 +78,9 @@ HANDLE open_through_handle(HANDLE folder, EntryName name, const EntryOpen& how) 
                                how.disposition, options, nullptr, 0);
   if (status < 0) {
     SetLastError(error_of(status));
-    return INVALID_HANDLE_VALUE;
+    return FileHandle();
   }
-  return opened;
+  return FileHandle(opened);
 }
 
 bool basic_info(HANDLE handle, FILE_BASIC_INFO* basic) {
@@ -105,12 +106,12 @@ bool attributes_and_tag(HANDLE handle, FILE_ATTRIBUTE_TAG_INFO* info) {
 
 // Keeps |handle| when it is of the |kind| asked for and, for a folder, no
 // link; otherwise closes it and fails.
-HANDLE checked(HANDLE handle, Kind kind) {
-  if (handle == INVALID_HANDLE_VALUE || kind == Kind::any)
+FileHandle checked(FileHandle handle, Kind kind) {
+  if (!handle || kind == Kind::any)
     return handle;
   FILE_ATTRIBUTE_TAG_INFO info;
   DWORD error = ERROR_SUCCESS;
-  if (!attributes_and_tag(handle, &info))
+  if (!attributes_and_tag(handle.get(), &info))
     error = GetLastError();
   else if (kind == Kind::folder && is_link(info.FileAttributes, info.ReparseTag))
     error = link_in_the_way;
@@ -120,12 +121,12 @@ HANDLE checked(HANDLE handle, Kind kind) {
     error = ERROR_ACCESS_DENIED;  // as deleting a folder as a file is
   if (error == ERROR_SUCCESS)
     return handle;
-  CloseHandle(handle);
+  handle.close();
   SetLastError(error);
-  return INVALID_HANDLE_VALUE;
+  return FileHandle();
 }
 
-HANDLE open_in(HANDLE folder, EntryName name, const EntryOpen& how) {
+FileHandle open_in(HANDLE folder, EntryName name, const EntryOpen& how) {
   return checked(open_through_handle(folder, name, how), how.kind);
 }
 
@@ -171,59 +172,60 @@ bool has_other_names(HANDLE handle) {
 // shows that folder's attributes; the listing of the link's folder tells.
 bool listed_as_link(const wchar_t* path) {
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(path, &found);
-  if (search == INVALID_HANDLE_VALUE)
-    return false;
-  FindClose(search);
-  return is_link(found.dwFileAttributes, found.dwReserved0);
+  return look_up_entry(path, &found) && is_link(found.dwFileAttributes, found.dwReserved0);
 }
 
-HANDLE open_path(const wchar_t* path, ACCESS_MASK access, DWORD share, LinkAtPath link) {
+FileHandle open_path(const wchar_t* path, ACCESS_MASK access, DWORD share, LinkAtPath link) {
   DWORD flags = FILE_FLAG_BACKUP_SEMANTICS;
   if (link == LinkAtPath::refuse) {
     if (listed_as_link(path)) {
       SetLastError(link_in_the_way);
-      return INVALID_HANDLE_VALUE;
+      return FileHandle();
     }
     flags |= FILE_FLAG_OPEN_REPARSE_POINT;
   }
   // Followed, a link opens as the folder it leads to, which passes the check.
-  return checked(CreateFileW(path, access, share, nullptr, OPEN_EXISTING, flags, nullptr),
-                 Kind::folder);
+  return checked(
+      FileHandle(CreateFileW(path, access, share, nullptr, OPEN_EXISTING, flags, nullptr)),
+      Kind::folder);
 }
 
 }  // namespace
 
-HANDLE open_folder(const wchar_t* path, LinkAtPath link) {
+bool look_up_entry(const wchar_t* path, WIN32_FIND_DATAW* found) {
+  return FindHandle(FindFirstFileW(path, found)).valid();
+}
+
+FileHandle open_folder(const wchar_t* path, LinkAtPath link) {
   return open_path(path, listing_access, share_all, link);
 }
 
-HANDLE hold_folder(const wchar_t* path, FolderHold hold) {
+FileHandle hold_folder(const wchar_t* path, FolderHold hold) {
   ACCESS_MASK access = listing_access;
   if (hold == FolderHold::removal)
     access |= deletion_access;
   return open_path(path, access, share_all_but_delete, LinkAtPath::refuse);
 }
 
-HANDLE reopen_folder(HANDLE folder) {
+FileHandle reopen_folder(HANDLE folder) {
   // No name: the folder that the handle holds itself.
   return open_in(folder, {L"", 0},
                  {listing_access, share_all, nt_open_existing, Kind::folder, false});
 }
 
-HANDLE open_subfolder(HANDLE folder, EntryName name) {
+FileHandle open_subfolder(HANDLE folder, EntryName name) {
   return open_in(folder, name, {listing_access, share_all, nt_open_existing, Kind::folder, false});
 }
 
-HANDLE hold_entry_in(HANDLE folder, EntryName name) {
+FileHandle hold_entry_in(HANDLE folder, EntryName name) {
   return open_in(folder, name, {deletion_access, 0, nt_open_existing, Kind::any, true});
 }
 
-HANDLE make_held_folder_in(HANDLE folder, EntryName name) {
+FileHandle make_held_folder_in(HANDLE folder, EntryName name) {
   return open_in(folder, name, {deletion_access, 0, nt_create, Kind::folder, true});
 }
 
-HANDLE hold_subfolder(HANDLE folder, EntryName name, SubfolderHold hold) {
+FileHandle hold_subfolder(HANDLE folder, EntryName name, SubfolderHold hold) {
   EntryOpen how = {listing_access, share_all_but_delete, nt_open_existing, Kind::folder, true};
   if (hold == SubfolderHold::existing)
     return open_in(folder, name, how);
@@ -234,18 +236,12 @@ HANDLE hold_subfolder(HANDLE folder, EntryName name, SubfolderHold hold) {
 }
 
 bool is_listed_as_link(HANDLE folder, EntryName name) {
-  HANDLE listed = reopen_folder(folder);  // listed afresh
-  if (listed == INVALID_HANDLE_VALUE)
-    return false;
+  FileHandle listed = reopen_folder(folder);  // listed afresh
   FolderListing listing;
-  bool link = false;
-  if (list_folder(listed, &listing)) {
-    const ListedEntry* entry = find_entry(listing, name);
-    link = entry != nullptr && is_link(*entry);
-    free_listing(&listing);
-  }
-  CloseHandle(listed);
-  return link;
+  if (!listed || !list_folder(listed.get(), &listing))
+    return false;
+  const ListedEntry* entry = listing.find(name);
+  return entry != nullptr && is_link(*entry);
 }
 
 bool rename_held_folder(HANDLE folder, const wchar_t* path) {
@@ -266,26 +262,17 @@ bool rename_held_folder(HANDLE folder, const wchar_t* path) {
 }
 
 bool delete_file_in(HANDLE folder, EntryName name) {
-  HANDLE file =
-      open_in(folder, name, {deletion_access, share_all, nt_open_existing, Kind::file, false});
-  if (file == INVALID_HANDLE_VALUE)
-    return false;
-  return delete_and_close(file);
+  return delete_and_close(
+      open_in(folder, name, {deletion_access, share_all, nt_open_existing, Kind::file, false}));
 }
 
 bool remove_subfolder(HANDLE folder, EntryName name) {
-  HANDLE subfolder =
-      open_in(folder, name, {deletion_access, share_all, nt_open_existing, Kind::folder, false});
-  if (subfolder == INVALID_HANDLE_VALUE)
-    return false;
-  return delete_and_close(subfolder);
+  return delete_and_close(
+      open_in(folder, name, {deletion_access, share_all, nt_open_existing, Kind::folder, false}));
 }
 
 bool remove_folder(const wchar_t* path) {
-  HANDLE folder = open_path(path, deletion_access, share_all, LinkAtPath::refuse);
-  if (folder == INVALID_HANDLE_VALUE)
-    return false;
-  return delete_and_close(folder);
+  return delete_and_close(open_path(path, deletion_access, share_all, LinkAtPath::refuse));
 }
 
 // Windows deletes no read-only file or folder (Explorer makes a folder
@@ -310,13 +297,7 @@ bool delete_held_entry(HANDLE handle, NameGoes name) {
   return deleted;
 }
 
-bool close_keeping_error(HANDLE handle, bool result) {
-  DWORD error = GetLastError();
-  CloseHandle(handle);
-  SetLastError(error);
-  return result;
-}
-
-bool delete_and_close(HANDLE handle, NameGoes name) {
-  return close_keeping_error(handle, delete_held_entry(handle, name));
+bool delete_and_close(FileHandle handle, NameGoes name) {
+  // A handle that could not be opened brings its failure along.
+  return handle && delete_held_entry(handle.get(), name);
 }

@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include "files/file_handle.h"
 #include "files/folder_listing.h"
 
 // The last-error value that says a link is in the way:
@@ -19,10 +20,14 @@ constexpr DWORD link_in_the_way = 4395;
 
 enum class LinkAtPath { refuse, follow };
 
+// Looks for the entry at |path| itself, without a wildcard, as
+// FindFirstFileW lists it. False when there is none, or it cannot be seen.
+bool look_up_entry(const wchar_t* path, WIN32_FIND_DATAW* found);
+
 // Opens the folder at |path| for listing. With LinkAtPath::refuse, a folder
-// that is a link fails with link_in_the_way. Returns INVALID_HANDLE_VALUE,
-// with the last-error value, on failure.
-HANDLE open_folder(const wchar_t* path, LinkAtPath link);
+// that is a link fails with link_in_the_way. Every open here gives a handle
+// that holds nothing, with the last-error value, on failure.
+FileHandle open_folder(const wchar_t* path, LinkAtPath link);
 
 // What a held folder is held for: listing and opening what is in it, or also
 // its removal (DELETE access, which nobody else may hold meanwhile).
@@ -32,25 +37,25 @@ enum class FolderHold { listing, removal };
 // the handle closes nobody can rename, move or delete it (no
 // FILE_SHARE_DELETE), and so nobody can put a link in its place, while others
 // may go on reading and writing in it. The handle is not inherited.
-HANDLE hold_folder(const wchar_t* path, FolderHold hold);
+FileHandle hold_folder(const wchar_t* path, FolderHold hold);
 
 // Opens the folder that |folder| holds once more, for listing. Each listing
 // needs a handle of its own: under Wine a handle lists what its folder held
 // when the handle was first listed, even when asked to start again.
-HANDLE reopen_folder(HANDLE folder);
+FileHandle reopen_folder(HANDLE folder);
 
 // Opens the folder |name| in |folder| for listing; a link fails with
 // link_in_the_way.
-HANDLE open_subfolder(HANDLE folder, EntryName name);
+FileHandle open_subfolder(HANDLE folder, EntryName name);
 
 // Opens the existing entry |name| in |folder| for this process alone (no
 // sharing), with DELETE access, and lets the processes that it starts inherit
 // the handle. A link is opened as the link.
-HANDLE hold_entry_in(HANDLE folder, EntryName name);
+FileHandle hold_entry_in(HANDLE folder, EntryName name);
 
 // Makes the folder |name| in |folder| and holds it as hold_entry_in does; it
 // fails with ERROR_ALREADY_EXISTS when there is one.
-HANDLE make_held_folder_in(HANDLE folder, EntryName name);
+FileHandle make_held_folder_in(HANDLE folder, EntryName name);
 
 // How hold_subfolder finds the folder: made anew, where anything in its
 // place fails with ERROR_ALREADY_EXISTS, or there already.
@@ -61,7 +66,7 @@ enum class SubfolderHold { make, existing };
 // rename, move or delete it, nor any folder above it, since Windows renames
 // no folder with an open handle below it. The processes that this one starts
 // inherit the handle, so that it stays held while one of them runs.
-HANDLE hold_subfolder(HANDLE folder, EntryName name, SubfolderHold hold);
+FileHandle hold_subfolder(HANDLE folder, EntryName name, SubfolderHold hold);
 
 // Whether the listing of |folder| shows |name| as a link. Wine opens a link
 // as what it leads to, and only the listing of its folder tells.
@@ -94,12 +99,10 @@ enum class NameGoes { with_last_handle, at_once };
 // when its last handle closes. Returns false with the last-error value.
 bool delete_held_entry(HANDLE handle, NameGoes name = NameGoes::with_last_handle);
 
-// Closes |handle| and returns |result|; the last-error value stays.
-bool close_keeping_error(HANDLE handle, bool result);
-
 // Deletes the file or empty folder that |handle| holds, opened with DELETE
 // and attribute access, read-only or not, and closes the handle; the
-// last-error value of a failure stays.
-bool delete_and_close(HANDLE handle, NameGoes name = NameGoes::with_last_handle);
+// last-error value of a failure stays, and so does that of an open that
+// failed and gave no handle.
+bool delete_and_close(FileHandle handle, NameGoes name = NameGoes::with_last_handle);
 
 #endif  // QUELLMAR_FILES_LINK_SAFE_FILES_H_

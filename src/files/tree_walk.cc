@@ -41,29 +41,26 @@ void walk_folder(Walk& walk, HANDLE folder, HANDLE mirror_folder, std::size_t pa
 void walk_subfolder(Walk& walk, TreeVisit& visit) {
   if (meet(walk, visit, Phase::entering_folder) != Step::go_on)
     return;
-  HANDLE subfolder = open_subfolder(visit.folder, visit.entry->name);
-  if (subfolder == INVALID_HANDLE_VALUE) {
-    if (GetLastError() == link_in_the_way) {
+  {
+    // Closed before leaving, so that a visitor can remove the folder.
+    FileHandle subfolder = open_subfolder(visit.folder, visit.entry->name);
+    if (!subfolder && GetLastError() == link_in_the_way) {
       // It became a link since the listing.
       meet(walk, visit, Phase::link);
       return;
     }
-    fail(walk, GetLastError());
-  } else {
-    HANDLE mirror_subfolder = nullptr;
-    if (visit.mirror != nullptr && is_plain_folder(*visit.mirror)) {
-      mirror_subfolder = open_subfolder(visit.mirror_folder, visit.mirror->name);
-      if (mirror_subfolder == INVALID_HANDLE_VALUE) {
+    if (!subfolder) {
+      fail(walk, GetLastError());
+    } else {
+      FileHandle mirror_subfolder;
+      if (visit.mirror != nullptr && is_plain_folder(*visit.mirror)) {
+        mirror_subfolder = open_subfolder(visit.mirror_folder, visit.mirror->name);
         // What it holds is unknown, and a walk must not take it for nothing.
-        fail(walk, GetLastError());
-        mirror_subfolder = nullptr;
+        if (!mirror_subfolder)
+          fail(walk, GetLastError());
       }
+      walk_folder(walk, subfolder.get(), mirror_subfolder.get(), visit.path_length);
     }
-    walk_folder(walk, subfolder, mirror_subfolder, visit.path_length);
-    // Closed before leaving, so that a visitor can remove the folder.
-    if (mirror_subfolder != nullptr)
-      CloseHandle(mirror_subfolder);
-    CloseHandle(subfolder);
   }
   if (!walk.stopped)
     meet(walk, visit, Phase::leaving_folder);
@@ -100,25 +97,23 @@ void walk_folder(Walk& walk, HANDLE folder, HANDLE mirror_folder, std::size_t pa
     fail(walk, GetLastError());
     return;
   }
-  FolderListing mirror_listing = {nullptr, 0, 0, nullptr};
+  FolderListing mirror_listing;
   if (mirror_folder != nullptr && !list_folder(mirror_folder, &mirror_listing)) {
     fail(walk, GetLastError());
     mirror_folder = nullptr;
   }
-  for (std::size_t i = 0; i < listing.count && !walk.stopped; ++i) {
-    const ListedEntry& entry = listing.entries[i];
+  for (std::size_t i = 0; i < listing.count() && !walk.stopped; ++i) {
+    const ListedEntry& entry = listing[i];
     TreeVisit visit = {Phase::file, &entry, folder, nullptr, mirror_folder, walk.path, 0};
     if (!append_name(walk, path_length, entry.name, &visit.path_length)) {
       fail(walk, ERROR_FILENAME_EXCED_RANGE);
       continue;
     }
     if (mirror_folder != nullptr)
-      visit.mirror = find_entry(mirror_listing, entry.name);
+      visit.mirror = mirror_listing.find(entry.name);
     walk_entry(walk, visit);
     walk.path[path_length] = L'\0';
   }
-  free_listing(&mirror_listing);
-  free_listing(&listing);
 }
 
 Step remove_entry(const TreeVisit& visit, void*) {
@@ -144,10 +139,10 @@ Step remove_entry(const TreeVisit& visit, void*) {
 // Each listing needs a handle of its own (see reopen_folder), so the mirror's
 // root is opened again.
 bool walk_from(HANDLE root, HANDLE mirror_root, TreeVisitor visitor) {
-  HANDLE mirror = nullptr;
+  FileHandle mirror;
   if (mirror_root != nullptr) {
     mirror = reopen_folder(mirror_root);
-    if (mirror == INVALID_HANDLE_VALUE)
+    if (!mirror)
       return false;
   }
   Walk walk;
@@ -156,9 +151,7 @@ bool walk_from(HANDLE root, HANDLE mirror_root, TreeVisitor visitor) {
   walk.failed = false;
   walk.error = ERROR_SUCCESS;
   walk.path[0] = L'\0';
-  walk_folder(walk, root, mirror, 0);
-  if (mirror != nullptr)
-    CloseHandle(mirror);
+  walk_folder(walk, root, mirror.get(), 0);
   if (!walk.failed)
     return true;
   SetLastError(walk.error);
@@ -168,17 +161,13 @@ bool walk_from(HANDLE root, HANDLE mirror_root, TreeVisitor visitor) {
 }  // namespace
 
 bool walk_tree(HANDLE root, HANDLE mirror_root, TreeVisitor visitor) {
-  HANDLE listed_root = reopen_folder(root);
-  if (listed_root == INVALID_HANDLE_VALUE)
-    return false;
-  return close_keeping_error(listed_root, walk_from(listed_root, mirror_root, visitor));
+  FileHandle listed_root = reopen_folder(root);
+  return listed_root && walk_from(listed_root.get(), mirror_root, visitor);
 }
 
 bool walk_tree_at(const wchar_t* path, LinkAtPath link, HANDLE mirror_root, TreeVisitor visitor) {
-  HANDLE root = open_folder(path, link);
-  if (root == INVALID_HANDLE_VALUE)
-    return false;
-  return close_keeping_error(root, walk_from(root, mirror_root, visitor));
+  FileHandle root = open_folder(path, link);
+  return root && walk_from(root.get(), mirror_root, visitor);
 }
 
 bool remove_tree(const wchar_t* path) {

@@ -3,7 +3,7 @@
 #include <cwchar>
 
 #include "files/link_safe_files.h"
-#include "files/passing_holds.h"
+#include "files/retry.h"
 
 namespace {
 
@@ -15,23 +15,19 @@ bool is_install_mark(EntryName name) {
   return same_name(name, mark_name);
 }
 
-MarkTaking take_mark_in(HANDLE folder, HANDLE* mark) {
+Mark take_mark_in(HANDLE folder, FileHandle* mark) {
   // Held by the launcher at work, and inherited by its commands: a copy that
   // goes on after its launcher was ended keeps the installation busy until it
   // ends.
-  bool taken = outlast_passing_holds([&] {
+  bool taken = retry([&] {
     *mark = hold_entry_in(folder, mark_name);
-    return *mark != INVALID_HANDLE_VALUE;
+    return mark->valid();
   });
   if (taken)
-    return MarkTaking::taken;
-  DWORD error = GetLastError();
-  if (error == ERROR_FILE_NOT_FOUND)
-    return MarkTaking::none;
-  SetLastError(error);
-  return MarkTaking::busy;
+    return Mark::taken;
+  return GetLastError() == ERROR_FILE_NOT_FOUND ? Mark::none : Mark::in_use;
 }
 
-HANDLE put_mark_in(HANDLE folder) {
+FileHandle put_mark_in(HANDLE folder) {
   return make_held_folder_in(folder, mark_name);
 }

@@ -18,6 +18,7 @@
 
 #include <windows.h>
 
+#include "files/file_handle.h"
 #include "files/folder_listing.h"
 
 // The mark's name; a payload may not hold an entry of this name. A folder, so
@@ -27,17 +28,19 @@ constexpr wchar_t install_mark_name[] = L"QuellmarLaunch.unfinished";
 // Whether |name|, a path below the installation directory, is the mark's.
 bool is_install_mark(EntryName name);
 
-enum class MarkTaking { none, taken, busy };
+// What a launcher that looks for a folder's mark finds: none; one that it
+// has taken and holds now; or one in use, held by another launcher (at work,
+// or its copy that goes on without it).
+enum class Mark { none, taken, in_use };
 
 // Takes the mark in |folder| when there is one that nobody holds for longer
-// than a passing hold, into |mark|. none: there is no mark. busy: another
-// launcher holds it, with the last answer's last-error value:
-// ERROR_SHARING_VIOLATION, or ERROR_ACCESS_DENIED (a mark still being
-// deleted, or permissions).
-MarkTaking take_mark_in(HANDLE folder, HANDLE* mark);
+// than a passing hold, into |mark|. Mark::in_use comes with the last
+// answer's last-error value: ERROR_SHARING_VIOLATION, or ERROR_ACCESS_DENIED
+// (a mark still being deleted, or permissions).
+Mark take_mark_in(HANDLE folder, FileHandle* mark);
 
 // Puts a new mark into |folder| and holds it. Fails with
 // ERROR_ALREADY_EXISTS when there is one.
-HANDLE put_mark_in(HANDLE folder);
+FileHandle put_mark_in(HANDLE folder);
 
 #endif  // QUELLMAR_LAUNCHER_INSTALL_MARK_H_

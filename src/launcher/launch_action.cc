@@ -2,6 +2,7 @@
 
 #include "command/run_command.h"
 #include "console/console_interrupts.h"
+#include "files/file_handle.h"
 #include "launcher/actions.h"
 #include "launcher/install_directory.h"
 #include "launcher/package_directory.h"
@@ -14,30 +15,36 @@ namespace {
 // when nothing else is left in it. Otherwise it stays marked, so that the
 // next launch copies again instead of starting a partial installation.
 // Returns false, with the reason, when C:\Quellmar stays.
-bool undo_copy() {
-  return clear_payload_paths() && remove_install_directory(KnownSubdirectories::keep);
+bool undo_copy(InstallDirectory& installation) {
+  return clear_payload_paths(installation) && installation.remove(Removal::of_failed_copy);
 }
 
-// Copies the payload folder, the current directory, into the marked
-// installation directory, into its folders made and held beforehand. The
-// copy counts only when the installation then holds the whole payload: a
-// status of 0 alone is no proof. Then the mark goes, as the last step.
-// Otherwise the copy is undone. Ctrl+C and Ctrl+Break end the copy, not the
-// launcher, until that is done. The last-error value stays the copy's (or
-// that of a folder that could not be held), unless the undoing left
+// Copies the payload folder, the current directory, into the payload's
+// folders, made and held in C:\Quellmar until the copy is checked: the copy
+// counts only when the installation then holds the whole payload, a status of
+// 0 alone is no proof. The copy's last-error value goes to |copy_error| (or
+// that of a folder that could not be held).
+bool copy_into_held_folders(const InstallDirectory& installation, DWORD* copy_error) {
+  FileHandles folders;
+  bool copied = hold_payload_folders(installation, &folders) &&
+                run_command(L"xcopy *.* C:\\Quellmar /e /h /i") == 0;
+  *copy_error = GetLastError();
+  return copied && installation_matches_payload(installation);
+}
+
+// Copies the payload folder into the marked installation directory. Once the
+// copy is checked the mark goes, as the last step. Otherwise the copy is
+// undone. Ctrl+C and Ctrl+Break end the copy, not the launcher, until that is
+// done. The last-error value stays the copy's, unless the undoing left
 // C:\Quellmar for another reason than the user's own files in it (a program
 // that holds it, a link).
-bool copy_payload() {
+bool copy_payload(InstallDirectory& installation) {
   hold_console_interrupts();
-  HeldPayloadFolders folders;
-  bool complete =
-      hold_payload_folders(&folders) && run_command(L"xcopy *.* C:\\Quellmar /e /h /i") == 0;
-  DWORD error = GetLastError();
-  complete = complete && installation_matches_payload();
-  // Before the mark goes, and before the undoing, which removes folders.
-  release_payload_folders(&folders);
-  complete = complete && finish_installation();
-  if (!complete && !undo_copy() && GetLastError() != ERROR_DIR_NOT_EMPTY)
+  DWORD error = ERROR_SUCCESS;
+  // The payload's folders are let go of before the mark goes, and before the
+  // undoing, which removes folders.
+  bool complete = copy_into_held_folders(installation, &error) && installation.finish();
+  if (!complete && !undo_copy(installation) && GetLastError() != ERROR_DIR_NOT_EMPTY)
     error = GetLastError();
   release_console_interrupts();
   SetLastError(error);
@@ -49,7 +56,7 @@ enum class InstallStart { fresh, over_unfinished };
 // Installs the payload folder of the package directory into C:\Quellmar,
 // made anew, or made ready again when a launcher left it unfinished, and
 // returns to the package directory.
-ErrorCode install_payload(InstallStart start) {
+ErrorCode install_payload(InstallDirectory& installation, InstallStart start) {
   SetLastError(0);
   if (!SetCurrentDirectoryW(payload_folder))
     return current_directory_not_set;
@@ -57,15 +64,15 @@ ErrorCode install_payload(InstallStart start) {
   if (!payload_fits_install_directory())
     return xcopy_not_executed;
   if (start == InstallStart::fresh) {
-    if (!make_marked_install_directory() || !hold_new_install_directory())
+    if (!make_marked_install_directory() || !installation.open_new())
       return xcopy_not_executed;
   } else {
     // xcopy would ask the user before overwriting a file left there, and
     // would write through a link.
-    if (!clear_payload_paths())
+    if (!clear_payload_paths(installation))
       return xcopy_not_executed;
   }
-  if (!copy_payload())
+  if (!copy_payload(installation))
     return xcopy_not_executed;
   if (!SetCurrentDirectoryW(L".."))
     return current_directory_not_set;
@@ -75,27 +82,30 @@ ErrorCode install_payload(InstallStart start) {
 // An installation that a launcher left unfinished (ended during the copy,
 // a failed copy that could not be undone, an uninstall cut off) is installed
 // again; one that another launcher still works on is not touched.
-ErrorCode finish_unfinished_installation() {
-  switch (open_install_directory()) {
-    case MarkTaking::none:
+ErrorCode finish_unfinished_installation(InstallDirectory& installation) {
+  switch (installation.open()) {
+    case Installation::finished:
       return success;
-    case MarkTaking::busy:
+    case Installation::in_use:
       return xcopy_not_executed;
-    case MarkTaking::taken:
-      return install_payload(InstallStart::over_unfinished);
+    case Installation::unfinished:
+      return install_payload(installation, InstallStart::over_unfinished);
   }
   return success;
 }
 
+// C:\Quellmar is held only while it is made ready: DosBox, and whoever reads
+// a report, may use it as they like.
 ErrorCode install_if_needed() {
+  InstallDirectory installation;
   switch (probe_install_directory()) {
     case InstallState::absent:
-      return install_payload(InstallStart::fresh);
+      return install_payload(installation, InstallStart::fresh);
     case InstallState::file:
       return expected_directory_is_file;
     case InstallState::directory:
       // Whatever a finished installation holds is started as it is.
-      return finish_unfinished_installation();
+      return finish_unfinished_installation(installation);
     case InstallState::link:
       break;
   }
@@ -109,8 +119,6 @@ ErrorCode launch_action() {
   if (rc != success)
     return rc;
   rc = install_if_needed();
-  // DosBox, and whoever reads a report, may use C:\Quellmar as they like.
-  close_install_directory();
   if (rc != success)
     return rc;
   if (run_command(dosbox_starter) != 0)

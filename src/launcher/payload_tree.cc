@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "files/link_safe_files.h"
-#include "files/passing_holds.h"
+#include "files/retry.h"
 #include "files/tree_walk.h"
 #include "launcher/install_directory.h"
 #include "launcher/install_mark.h"
@@ -101,9 +103,9 @@ Step clear_installed_entry(const TreeVisit& visit, void* context) {
 
 // One pass over the payload's paths in the installation. True when it found
 // no payload file there, nor any link.
-bool clear_once() {
+bool clear_once(HANDLE installed) {
   Clearing clearing = {0, false};
-  bool walked = walk_payload(install_directory_handle(), {clear_installed_entry, &clearing});
+  bool walked = walk_payload(installed, {clear_installed_entry, &clearing});
   if (clearing.link_found) {
     SetLastError(link_in_the_way);
     return false;
@@ -119,27 +121,9 @@ bool clear_once() {
 // that the next folder below is made in.
 constexpr std::size_t deepest_payload_folder = max_folder_path_units / 2;
 struct FolderHolding {
-  HeldPayloadFolders* held;
+  FileHandles* held;
   HANDLE above[deepest_payload_folder + 1];
 };
-
-bool keep_held(HeldPayloadFolders* held, HANDLE folder) {
-  if (held->count == held->capacity) {
-    std::size_t grown = held->capacity == 0 ? 32 : 2 * held->capacity;
-    void* handles = held->handles == nullptr
-                        ? HeapAlloc(GetProcessHeap(), 0, grown * sizeof(HANDLE))
-                        : HeapReAlloc(GetProcessHeap(), 0, held->handles, grown * sizeof(HANDLE));
-    if (handles == nullptr) {
-      CloseHandle(folder);
-      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-      return false;
-    }
-    held->handles = static_cast<HANDLE*>(handles);
-    held->capacity = grown;
-  }
-  held->handles[held->count++] = folder;
-  return true;
-}
 
 std::size_t depth_of(const TreeVisit& visit) {
   std::size_t depth = 0;
@@ -164,18 +148,16 @@ Step hold_installed_folder(const TreeVisit& visit, void* context) {
     return Step::stop;
   }
   HANDLE above = holding.above[depth];
-  HANDLE folder =
+  FileHandle folder =
       hold_subfolder(above, visit.entry->name,
                      installed != nullptr ? SubfolderHold::existing : SubfolderHold::make);
-  if (folder == INVALID_HANDLE_VALUE) {
+  if (!folder) {
     if (GetLastError() == ERROR_ALREADY_EXISTS && is_listed_as_link(above, visit.entry->name))
       SetLastError(link_in_the_way);
     return Step::stop;
   }
-  if (!keep_held(holding.held, folder))
-    return Step::stop;
-  holding.above[depth + 1] = folder;
-  return Step::go_on;
+  holding.above[depth + 1] = folder.get();
+  return holding.held->keep(std::move(folder)) ? Step::go_on : Step::stop;
 }
 
 }  // namespace
@@ -192,29 +174,21 @@ bool payload_fits_install_directory() {
   return walk_payload(nullptr, {stop_at_unfit_path, &longest_path_prefix});
 }
 
-bool installation_matches_payload() {
-  return walk_payload(install_directory_handle(), {stop_at_difference, nullptr});
+bool installation_matches_payload(const InstallDirectory& installation) {
+  return walk_payload(installation.handle(), {stop_at_difference, nullptr});
 }
 
-bool hold_payload_folders(HeldPayloadFolders* held) {
-  *held = HeldPayloadFolders{nullptr, 0, 0};
+bool hold_payload_folders(const InstallDirectory& installation, FileHandles* held) {
   FolderHolding holding;
   holding.held = held;
-  holding.above[0] = install_directory_handle();
-  return walk_payload(install_directory_handle(), {hold_installed_folder, &holding});
+  holding.above[0] = installation.handle();
+  return walk_payload(installation.handle(), {hold_installed_folder, &holding});
 }
 
-void release_payload_folders(HeldPayloadFolders* held) {
-  for (std::size_t i = held->count; i > 0; --i)
-    CloseHandle(held->handles[i - 1]);
-  if (held->handles != nullptr)
-    HeapFree(GetProcessHeap(), 0, held->handles);
-  *held = HeldPayloadFolders{nullptr, 0, 0};
-}
-
-bool clear_payload_paths() {
+bool clear_payload_paths(const InstallDirectory& installation) {
   // The first pass deletes what a copy wrote; the next, at once, finds nothing
   // left unless something stays in the way, and only then is there a wait.
-  clear_once();
-  return outlast_passing_holds(clear_once);
+  HANDLE installed = installation.handle();
+  clear_once(installed);
+  return retry([installed] { return clear_once(installed); });
 }

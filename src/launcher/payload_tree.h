@@ -4,9 +4,8 @@
 #ifndef QUELLMAR_LAUNCHER_PAYLOAD_TREE_H_
 #define QUELLMAR_LAUNCHER_PAYLOAD_TREE_H_
 
-#include <windows.h>
-
-#include <cstddef>
+#include "files/file_handle.h"
+#include "launcher/install_directory.h"
 
 // True when every file of the payload keeps its path within xcopy's bound,
 // in the payload folder (the current directory) and under C:\Quellmar, and
@@ -19,7 +18,7 @@ bool payload_fits_install_directory();
 // True when the held C:\Quellmar holds every folder and every file of the payload,
 // each file with the same size. Names and sizes only: a copy that reported
 // success but stopped part-way, or filled the disk, differs in either.
-bool installation_matches_payload();
+bool installation_matches_payload(const InstallDirectory& installation);
 
 // Removes from the held C:\Quellmar exactly the files and folders whose paths
 // the payload holds: files, and folders only when empty and after what is
@@ -31,14 +30,7 @@ bool installation_matches_payload();
 // with link_in_the_way, when one is a link, which xcopy would write through;
 // otherwise with the last-error value of a file that stays
 // (ERROR_ACCESS_DENIED when its deletion is pending).
-bool clear_payload_paths();
-
-// The payload's folders in the held C:\Quellmar, held for a copy.
-struct HeldPayloadFolders {
-  HANDLE* handles;
-  std::size_t count;
-  std::size_t capacity;
-};
+bool clear_payload_paths(const InstallDirectory& installation);
 
 // Makes every folder of the payload in the held C:\Quellmar, each through the
 // handle of the one above it and never through a link, or opens the one that
@@ -48,10 +40,8 @@ struct HeldPayloadFolders {
 // it, and so the copy cannot be led out of C:\Quellmar. Stops at the first
 // folder that cannot be made or held and returns false with its last-error
 // value: link_in_the_way for a link in its place, ERROR_ALREADY_EXISTS for
-// something else that appeared there. What it held stays in |held| either way.
-bool hold_payload_folders(HeldPayloadFolders* held);
-
-// Closes what hold_payload_folders held.
-void release_payload_folders(HeldPayloadFolders* held);
+// something else that appeared there. What it held stays in |held| either way,
+// held until |held| goes.
+bool hold_payload_folders(const InstallDirectory& installation, FileHandles* held);
 
 #endif  // QUELLMAR_LAUNCHER_PAYLOAD_TREE_H_

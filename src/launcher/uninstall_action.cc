@@ -20,15 +20,18 @@ ErrorCode tell_not_installed() {
   return success;
 }
 
+// Until only the empty folder is left, a launch must not take it for a
+// finished installation; nor may a second launcher work on it meanwhile. It is
+// let go of when this returns: whoever reads a report may use C:\Quellmar as
+// they like.
 ErrorCode remove_installation() {
-  // Until only the empty folder is left, a launch must not take it for a
-  // finished installation; nor may a second launcher work on it meanwhile.
-  if (!mark_install_directory())
+  InstallDirectory installation;
+  if (!installation.mark_for_uninstall())
     return directory_not_removed;
   // Not the interpreter's del: it follows links out of the installation.
-  if (!delete_installed_files())
+  if (!installation.delete_files())
     return del_not_executed;
-  if (!remove_install_directory(KnownSubdirectories::remove))
+  if (!installation.remove(Removal::uninstall))
     return directory_not_removed;
   return success;
 }
@@ -53,8 +56,6 @@ ErrorCode uninstall_action() {
   if (!SetCurrentDirectoryW(L"c:\\"))
     return current_directory_not_set;
   ErrorCode rc = remove_installation();
-  // Whoever reads a report may use C:\Quellmar as they like.
-  close_install_directory();
   if (rc != success)
     return rc;
   if (run_command(L"cls") != 0)
