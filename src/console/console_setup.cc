@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-#include "console/key_reader.h"
-#include "console/report.h"
+#include "console/failure_report.h"
 
 namespace {
 
@@ -21,22 +20,6 @@ constexpr UINT windows_latin_1 = 1252;
 bool is_valid_handle(HANDLE handle) {
   return handle != INVALID_HANDLE_VALUE && handle != nullptr;
 }
-
-struct SetupMessage {
-  ErrorCode code;
-  const wchar_t* text;
-};
-
-constexpr SetupMessage setup_messages[] = {
-    {input_code_page_not_set, L"Input code page 1252 not set.\r\n"},
-    {input_mode_not_set, L"Input console mode not set.\r\n"},
-    {output_code_page_not_set, L"Output code page 1252 not set.\r\n"},
-    {output_mode_not_set, L"Output console mode not set.\r\n"},
-    {no_input_mode, L"No input console mode.\r\n"},
-    {no_output_mode, L"No output console mode.\r\n"},
-    {no_valid_input_handle, L"No valid input handle.\r\n"},
-    {no_valid_output_handle, L"No valid output handle.\r\n"},
-};
 
 ErrorCode configure_console() {
   DWORD mode = 0;
@@ -63,24 +46,11 @@ ErrorCode configure_console() {
 
 }  // namespace
 
-const wchar_t* setup_error_text(ErrorCode code) {
-  for (const SetupMessage& message : setup_messages) {
-    if (message.code == code)
-      return message.text;
-  }
-  return L"No error text available.\r\n";
-}
-
 ErrorCode enable_unicode_terminal() {
   ErrorCode rc = configure_console();
-  if (rc == success)
-    return success;
-
-  DWORD last_error = GetLastError();
-  report(L"\r\n# Error No. %d in function 'enable_unicode_terminal( )' with last_error = %u:\r\n",
-         -rc, static_cast<unsigned>(last_error));
-  report(setup_error_text(rc));
-  read_key();
+  // Before the menu, so through report, message and all.
+  if (rc != success)
+    report_failure(L"'enable_unicode_terminal( )'", rc, MessageOutput::report);
   return rc;
 }
 

@@ -14,7 +14,4 @@ ErrorCode enable_unicode_terminal();
 // in the text is what reaches the console.
 void write_console_text(const wchar_t* text, unsigned long length);
 
-// The text of one of enable_unicode_terminal's codes, CR LF included.
-const wchar_t* setup_error_text(ErrorCode code);
-
 #endif  // QUELLMAR_CONSOLE_CONSOLE_SETUP_H_

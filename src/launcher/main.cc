@@ -4,11 +4,10 @@
 
 #include "command/run_command.h"
 #include "console/console_setup.h"
+#include "console/failure_report.h"
 #include "console/key_reader.h"
-#include "console/report.h"
 #include "error_code.h"
 #include "launcher/actions.h"
-#include "launcher/error_messages.h"
 #include "launcher/screen_texts.h"
 
 namespace {
@@ -47,20 +46,6 @@ ErrorCode invalid_choice() {
   return success;
 }
 
-// Shows a failure until the user has read it: header, message, one key.
-void report_failure(ErrorCode rc) {
-  DWORD last_error = GetLastError();
-  report(L"\r\n# Error No. %d in function main( ) with last_error = %u:\r\n", -rc,
-         static_cast<unsigned>(last_error));
-  const wchar_t* message = main_error_text(rc);
-  if (message != nullptr) {
-    write_console_text(message, lstrlenW(message));
-  } else {
-    report(L"No error text available.\r\n");
-  }
-  read_key();
-}
-
 }  // namespace
 
 int main() {
@@ -85,6 +70,6 @@ int main() {
   }
 
   if (rc < 0)
-    report_failure(rc);
+    report_failure(L"main( )", rc, MessageOutput::console);
   return rc == success ? 0 : 3;
 }
