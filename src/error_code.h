@@ -14,7 +14,11 @@ constexpr ErrorCode directory_not_removed = -2;
 constexpr ErrorCode expected_directory_is_file = -3;
 constexpr ErrorCode screen_not_cleared = -12;
 constexpr ErrorCode dosbox_not_executed = -13;
+// No DEL runs any more: the uninstall deletes the files itself, and this is a
+// file in C:\Quellmar that it could not delete.
 constexpr ErrorCode del_not_executed = -14;
+// The copy, and every step that makes C:\Quellmar ready for it, checks it or
+// undoes it.
 constexpr ErrorCode xcopy_not_executed = -15;
 
 // enable_unicode_terminal's codes.

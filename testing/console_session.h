@@ -12,6 +12,15 @@
 // hangs fails the test instead of the whole run.
 constexpr DWORD kPatience = 30000;
 
+// Waits until |condition| holds, looking every |pause_ms|, for at most the
+// patience of a test; returns whether it holds.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD pause_ms = 20) {
+  for (DWORD waited = 0; !condition() && waited < kPatience; waited += pause_ms)
+    Sleep(pause_ms);
+  return condition();
+}
+
 struct StartOptions {
   std::wstring directory;  // The child's current directory; empty: the test's.
   // Redirections of the child's standard handles; nullptr keeps the console.

@@ -64,14 +64,22 @@ DWORD LauncherTest::Choose(wchar_t key) {
   return ExitStatus();
 }
 
-void LauncherTest::FakeShell(const wchar_t* failing, const wchar_t* status,
-                             const wchar_t* instead) {
+void LauncherTest::LogShellCommands() {
+  ReplaceShellCommand(L"", L"", L"1");
+}
+
+void LauncherTest::FailShellCommand(const wchar_t* command, const wchar_t* status) {
+  ReplaceShellCommand(command, L"", status);
+}
+
+void LauncherTest::ReplaceShellCommand(const wchar_t* command, const std::wstring& instead,
+                                       const wchar_t* status) {
   environment_.Set(L"COMSPEC", BuiltProgram(L"fake_shell.exe").c_str());
   environment_.Set(L"FAKE_SHELL_LOG", kShellLog);
   environment_.Set(L"FAKE_SHELL_WHERE_LOG", kShellWhereLog);
-  environment_.Set(L"FAKE_SHELL_FAIL", failing);
+  environment_.Set(L"FAKE_SHELL_FAIL", command);
   environment_.Set(L"FAKE_SHELL_STATUS", status);
-  environment_.Set(L"FAKE_SHELL_INSTEAD", instead);
+  environment_.Set(L"FAKE_SHELL_INSTEAD", instead.empty() ? nullptr : instead.c_str());
 }
 
 void LauncherTest::HoldShellUntil(const wchar_t* release) {

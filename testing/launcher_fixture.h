@@ -50,11 +50,16 @@ class LauncherTest : public ::testing::Test {
   DWORD ExitStatus();
   // Presses |key| (a character) and waits for the launcher's exit status.
   DWORD Choose(wchar_t key);
-  // Makes COMSPEC name the fake interpreter, failing the commands that
-  // contain |failing| with |status|, running the rest through cmd.exe. With
-  // |instead|, a failing command runs that through cmd.exe first.
-  void FakeShell(const wchar_t* failing, const wchar_t* status = L"1",
-                 const wchar_t* instead = nullptr);
+  // Makes COMSPEC name the fake interpreter, which logs every command and
+  // runs it through cmd.exe.
+  void LogShellCommands();
+  // The same, but a command that contains |command| does nothing and ends
+  // with |status|.
+  void FailShellCommand(const wchar_t* command, const wchar_t* status = L"1");
+  // The same, but a command that contains |command| runs |instead| through
+  // cmd.exe and ends with |status|.
+  void ReplaceShellCommand(const wchar_t* command, const std::wstring& instead,
+                           const wchar_t* status);
   // Makes the fake interpreter's failing command, once it has done its work,
   // wait until the file |release| exists before it ends.
   void HoldShellUntil(const wchar_t* release);
@@ -79,15 +84,6 @@ class LauncherTest : public ::testing::Test {
   ConsoleSession console_;
   ScopedEnvironment environment_;
 };
-
-// Waits until |condition| holds, looking every |pause_ms|, for at most the
-// patience of a test; returns whether it holds.
-template <typename Condition>
-bool WaitUntil(Condition condition, DWORD pause_ms = 20) {
-  for (DWORD waited = 0; !condition() && waited < kPatience; waited += pause_ms)
-    Sleep(pause_ms);
-  return condition();
-}
 
 // A thousand files more in the payload folder, in forty folders: they keep
 // xcopy busy for a while, so that a test finds it copying.

@@ -508,10 +508,7 @@ TEST_F(KeyReaderTest, CtrlCIsTheCharacter3) {
   StartKeycodes(2);
   ASSERT_FALSE(HasFatalFailure());
   DWORD mode = kIdleMode;
-  for (DWORD waited = 0; GetConsoleMode(input_, &mode) && mode == kIdleMode && waited < kPatience;
-       waited += 20) {
-    Sleep(20);
-  }
+  WaitUntil([&] { return !GetConsoleMode(input_, &mode) || mode != kIdleMode; });
   ASSERT_NE(kIdleMode, mode) << "the reader never changed the console input mode for its read";
   // In one write, so that all of it arrives during the read.
   std::vector<INPUT_RECORD> records = Press('C', 3, LEFT_CTRL_PRESSED);

@@ -5,8 +5,10 @@
 #include "error_code.h"
 
 // Copies the payload folder "Quellmar" of the current (package) directory to
-// C:\Quellmar unless that directory exists, then starts DosBox through
-// "dosboxportable.exe" and waits for it.
+// C:\Quellmar when that directory does not exist, or when a launcher left it
+// unfinished, and checks the copy; then starts DosBox through
+// "dosboxportable.exe" and waits for it. A finished installation is started
+// as it is.
 ErrorCode launch_action();
 
 // Deletes C:\Quellmar with everything in it and confirms on the screen, or

@@ -22,13 +22,11 @@ class UnfinishedInstallTest : public BystanderTest {
   // work on the installation, between its copy and the copy's check. The
   // copy then ends with |status|.
   void StartCopyThatWaits(const wchar_t* status = L"0") {
-    FakeShell(L"xcopy", status, kXcopy);
+    ReplaceShellCommand(L"xcopy", kXcopy, status);
     HoldShellUntil(kRelease);
     StartLauncher();
     console_.Char(L'1');
-    for (DWORD waited = 0; !ShellLogHolds("hanging") && waited < kPatience; waited += 20)
-      Sleep(20);
-    ASSERT_TRUE(ShellLogHolds("hanging"));
+    ASSERT_TRUE(WaitUntil([this] { return ShellLogHolds("hanging"); }));
   }
 
   bool ShellLogHolds(const std::string& line) {
@@ -53,7 +51,7 @@ class UnfinishedInstallTest : public BystanderTest {
   // payload again and starts it, as a first launch does.
   void ExpectNextLaunchInstallsAfresh() {
     console_.Clear();
-    FakeShell(L"");  // every command runs, and is logged
+    LogShellCommands();
     RemoveTree(kShellLog);
     StartLauncher();
     EXPECT_EQ(Choose(L'1'), 0u) << Narrow(console_.Screen());
@@ -75,9 +73,7 @@ TEST_F(UnfinishedInstallTest, LauncherCutOffDuringTheCopy) {
   AddBulkToPayload();
   StartLauncher();
   console_.Char(L'1');
-  for (DWORD waited = 0; !HoldsAnyFile(kInstall) && waited < kPatience; waited += 5)
-    Sleep(5);
-  ASSERT_TRUE(HoldsAnyFile(kInstall));
+  ASSERT_TRUE(WaitUntil([] { return HoldsAnyFile(kInstall); }, 5));
   console_.CutOff();
   ASSERT_NE(ListTree(kInstall), ListTree(kPayloadFolder));
   ExpectNextLaunchInstallsAfresh();
@@ -181,9 +177,7 @@ TEST_F(UnfinishedInstallTest, UninstallCutOffPartWay) {
   console_.Clear();
   StartLauncher();
   console_.Char(L'2');
-  for (DWORD waited = 0; HoldsAnyFile(kInstall) && waited < kPatience; waited += 5)
-    Sleep(5);
-  ASSERT_FALSE(HoldsAnyFile(kInstall));
+  ASSERT_TRUE(WaitUntil([] { return !HoldsAnyFile(kInstall); }, 5));
   console_.CutOff();
   CloseHandle(held);
   ASSERT_TRUE(IsDirectory(kInstall));
@@ -275,7 +269,7 @@ TEST_F(UnfinishedInstallTest, NothingIsLeftInTheCopysWayOverAnUnfinishedInstalla
   ASSERT_EQ(Choose(L'1'), 0u);
   // Left unfinished, as by a launcher cut off in its work.
   ASSERT_TRUE(MakeDirectories(std::wstring(kInstall) + L"\\QuellmarLaunch.unfinished"));
-  FakeShell(L"");  // every command runs, and is logged
+  LogShellCommands();
 
   // A payload file held open: xcopy would ask whether to overwrite it.
   const std::wstring held_path = std::wstring(kInstall) + L"\\QUELLMAR.BAS";
@@ -326,7 +320,7 @@ TEST_F(UnfinishedInstallTest, NothingCanBeSwappedDuringTheCopy) {
         L"mkdir C:\\Quellmar\\QBASIC & copy QBASIC\\QBASIC.EXE C:\\Quellmar\\QBASIC & ren " +
         folder + L" moved & \"" + BuiltProgram(L"folder_link.exe") + L"\" " + folder + L" " +
         elsewhere + L" & " + kXcopy + L" /y";
-    FakeShell(L"xcopy", L"0", copy.c_str());
+    ReplaceShellCommand(L"xcopy", copy, L"0");
     console_.Clear();
     RemoveTree(kInstall);
     StartLauncher();

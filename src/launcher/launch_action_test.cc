@@ -140,7 +140,7 @@ TEST_F(LaunchTest, AutoRunThatChangesFolderDoesNotLeadTheCopyAstray) {
   const std::wstring elsewhere = L"C:\\elsewhere";
   RemoveTree(elsewhere);
   ASSERT_TRUE(WriteBytes(elsewhere + L"\\private\\notes.txt", "not the payload"));
-  FakeShell(L"");
+  LogShellCommands();
   environment_.Set(L"FAKE_SHELL_AUTORUN", L"cd /d C:\\elsewhere");
   StartLauncher();
   EXPECT_EQ(Choose(L'1'), 0u);
@@ -160,9 +160,7 @@ TEST_F(LaunchTest, CtrlCDuringTheCopyEndsTheCopyAndLeavesNoInstallation) {
   ASSERT_TRUE(SetConsoleCtrlHandler(OutlastInterrupt, TRUE));
   StartLauncher();
   console_.Char(L'1');
-  for (DWORD waited = 0; !HoldsAnyFile(kInstall) && waited < kPatience; waited += 5)
-    Sleep(5);
-  ASSERT_TRUE(HoldsAnyFile(kInstall));
+  ASSERT_TRUE(WaitUntil([] { return HoldsAnyFile(kInstall); }, 5));
   ASSERT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
 
   ExpectReportShown(15, L"System command XCOPY not executed.");

@@ -128,7 +128,7 @@ TEST_F(LauncherTest, KeyTypedAheadIsTheChoice) {
 }
 
 TEST_F(LauncherTest, FailingClsIsReportedWithTwelve) {
-  FakeShell(L"cls");
+  FailShellCommand(L"cls");
   StartLauncher();
   console_.Char(L'x');
   ASSERT_TRUE(console_.WaitForText(L"Screen not cleared.")) << Narrow(console_.Screen());

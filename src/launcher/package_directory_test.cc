@@ -38,7 +38,7 @@ TEST_F(PackageDirectoryTest, NetworkFolderIsRefusedBeforeAnyCommandRuns) {
   MakePackage(kShared);
   // An interpreter that, like the real cmd.exe, runs commands from a network
   // folder in the Windows folder instead: xcopy would copy that.
-  FakeShell(L"");
+  LogShellCommands();
   ExpectRefused(L"\\\\quellmar-server\\share\\package", ERROR_NOT_SUPPORTED);
   ExpectRefused(L"\\\\?\\UNC\\quellmar-server\\share\\package", ERROR_NOT_SUPPORTED);
   EXPECT_TRUE(ShellLog().empty());

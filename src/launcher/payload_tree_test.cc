@@ -38,7 +38,7 @@ TEST_F(PayloadTreeTest, PayloadPathTooLongForTheInstallationIsNotCopied) {
   const size_t payload_prefix = kPayloadFolder.size() + 1;
   const std::wstring file_too_long = PathOfLength(kPayloadFolder, 255).substr(payload_prefix);
   const std::wstring folder_too_long = PathOfLength(kInstall, 248).substr(12);
-  FakeShell(L"");  // every command runs, and is logged
+  LogShellCommands();
   for (const std::wstring& too_long : {file_too_long, folder_too_long}) {
     SCOPED_TRACE(Narrow(too_long));
     const std::wstring path = LongPath(kPayloadFolder + L"\\" + too_long);
@@ -62,7 +62,7 @@ TEST_F(PayloadTreeTest, PayloadPathTooLongForTheInstallationIsNotCopied) {
 
 TEST_F(PayloadTreeTest, PayloadHoldingTheMarksNameIsNotCopied) {
   ASSERT_TRUE(WriteBytes(kPayloadFolder + L"\\QuellmarLaunch.unfinished", "mine"));
-  FakeShell(L"");
+  LogShellCommands();
   ExpectCopyUndone(ERROR_FILE_EXISTS);
   EXPECT_FALSE(Copied());
 }
@@ -81,13 +81,13 @@ TEST_F(PayloadTreeTest, CopyThatSaysZeroButIsIncompleteIsUndone) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    FakeShell(L"xcopy", L"0", c.copy.c_str());
+    ReplaceShellCommand(L"xcopy", c.copy, L"0");
     ExpectCopyUndone();
   }
 
   // A copy that leaves out the empty folder is complete all the same: the
   // launcher made every folder of the payload before it.
-  FakeShell(L"xcopy", L"0", L"xcopy *.* C:\\Quellmar /s /h /i");
+  ReplaceShellCommand(L"xcopy", L"xcopy *.* C:\\Quellmar /s /h /i", L"0");
   StartLauncher();
   EXPECT_EQ(Choose(L'1'), 0u) << Narrow(console_.Screen());
   EXPECT_EQ(ListTree(kInstall), ListTree(kPayloadFolder));
@@ -112,7 +112,7 @@ TEST_F(PayloadTreeTest, FailedCopyRemovesOnlyThePayloadsOwnPaths) {
   }
   ASSERT_TRUE(WriteBytes(L"C:\\strays\\part", std::string(kPayload[0].bytes).substr(0, 8)));
   copy += L" & copy /b C:\\strays\\part C:\\Quellmar\\QUELLMAR.BAS";
-  FakeShell(L"xcopy", L"1", copy.c_str());
+  ReplaceShellCommand(L"xcopy", copy, L"1");
 
   StartLauncher();
   console_.Char(L'1');
@@ -128,7 +128,7 @@ TEST_F(PayloadTreeTest, FailedCopyRemovesOnlyThePayloadsOwnPaths) {
 
   // So the next launch copies again, and keeps what is not the payload's.
   console_.Clear();
-  FakeShell(L"");
+  LogShellCommands();
   StartLauncher();
   EXPECT_EQ(Choose(L'1'), 0u) << Narrow(console_.Screen());
   EXPECT_TRUE(Copied());
@@ -150,7 +150,7 @@ TEST_F(PayloadTreeTest, PayloadFolderCannotBeSwappedForALinkDuringTheCopy) {
   std::wstring copy = std::wstring(kXcopy) + L" & rd /s /q C:\\Quellmar\\QBASIC & \"" +
                       BuiltProgram(L"folder_link.exe") +
                       L"\" C:\\Quellmar\\QBASIC C:\\strays\\qbasic";
-  FakeShell(L"xcopy", L"1", copy.c_str());
+  ReplaceShellCommand(L"xcopy", copy, L"1");
 
   StartLauncher();
   console_.Char(L'1');

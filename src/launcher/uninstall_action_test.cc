@@ -122,7 +122,7 @@ TEST_F(UninstallTest, RunsNoProgramOfItsOwnFromPath) {
 }
 
 TEST_F(UninstallTest, FailingClsIsReportedWithTwelveInBothCases) {
-  FakeShell(L"cls");
+  FailShellCommand(L"cls");
   StartLauncher();
   console_.Char(L'2');
   ExpectFailure(12, L"Screen not cleared.");
@@ -166,9 +166,7 @@ class HeldFolderTest : public UninstallTest {
 };
 
 TEST_F(HeldFolderTest, FolderHeldForAMomentIsRemovedOnceLetGo) {
-  for (DWORD waited = 0; HoldsAnyFile(kInstall) && waited < kPatience; waited += 20)
-    Sleep(20);
-  ASSERT_FALSE(HoldsAnyFile(kInstall));  // the delete command has run
+  ASSERT_TRUE(WaitUntil([] { return !HoldsAnyFile(kInstall); }));  // the files are deleted
   // Let go after the launcher's first attempt to remove the folder, as a
   // scanner does once it has looked.
   Sleep(500);
