@@ -27,4 +27,4 @@ for target in x64 x86; do
     "$(awk -v a="$launcher" -v b="$puts" 'BEGIN { printf "%.2f", a / b }')" \
     "$(awk -v a="$launcher" -v b="$printf_size" 'BEGIN { printf "%.2f", a / b }')"
 done
-echo "(bytes; the budget for the x64 launcher is 65536)"
+echo "(bytes; the budget for the x64 launcher is 49152)"
