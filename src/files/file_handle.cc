@@ -1,19 +1,11 @@
 #include "files/file_handle.h"
 
+#include "files/heap_array.h"
+
 bool FileHandles::keep(FileHandle handle) {
-  if (count_ == capacity_) {
-    std::size_t grown = capacity_ == 0 ? 32 : 2 * capacity_;
-    void* handles = handles_ == nullptr
-                        ? HeapAlloc(GetProcessHeap(), 0, grown * sizeof(HANDLE))
-                        : HeapReAlloc(GetProcessHeap(), 0, handles_, grown * sizeof(HANDLE));
-    if (handles == nullptr) {
-      handle.close();
-      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-      return false;
-    }
-    handles_ = static_cast<HANDLE*>(handles);
-    capacity_ = grown;
-  }
+  // Without room, |handle| closes as it goes.
+  if (!make_room(&handles_, count_, &capacity_, 32))
+    return false;
   handles_[count_++] = handle.release();
   return true;
 }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <utility>
 
+#include "files/heap_array.h"
 #include "files/native_api.h"
 #include "files/reparse_tags.h"
 
@@ -201,18 +202,8 @@ void FolderListing::clear() {
 }
 
 bool FolderListing::add(const ListedEntry& entry) {
-  if (count_ == capacity_) {
-    std::size_t grown = capacity_ == 0 ? 64 : 2 * capacity_;
-    void* entries = entries_ == nullptr
-                        ? HeapAlloc(GetProcessHeap(), 0, grown * sizeof(ListedEntry))
-                        : HeapReAlloc(GetProcessHeap(), 0, entries_, grown * sizeof(ListedEntry));
-    if (entries == nullptr) {
-      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-      return false;
-    }
-    entries_ = static_cast<ListedEntry*>(entries);
-    capacity_ = grown;
-  }
+  if (!make_room(&entries_, count_, &capacity_, 64))
+    return false;
   entries_[count_++] = entry;
   return true;
 }

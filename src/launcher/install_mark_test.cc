@@ -9,13 +9,23 @@
 namespace {
 
 constexpr wchar_t kRelease[] = L"C:\\release-the-copy";
+constexpr wchar_t kWork[] = L"C:\\Quellmar.unfinished";
+constexpr wchar_t kWorkMark[] = L"C:\\Quellmar.unfinished\\QuellmarLaunch.unfinished";
 
 class UnfinishedInstallTest : public BystanderTest {
  protected:
   void TearDown() override {
     RemoveTree(kRelease);
-    RemoveTree(L"C:\\Quellmar.unfinished");
+    RemoveTree(kWork);
     BystanderTest::TearDown();
+  }
+
+  // Makes the work folder beside C:\Quellmar with its mark and holds the mark
+  // as the launcher at work on it does, sharing nothing.
+  static HANDLE HoldWorkFolder() {
+    EXPECT_TRUE(MakeDirectories(kWorkMark));
+    return CreateFileW(kWorkMark, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   }
 
   // The copy runs and then does not end until released: the launcher is at
@@ -57,7 +67,7 @@ class UnfinishedInstallTest : public BystanderTest {
     EXPECT_EQ(Choose(L'1'), 0u) << Narrow(console_.Screen());
     EXPECT_TRUE(Copied());
     EXPECT_EQ(ListTree(kInstall), ListTree(kPayloadFolder));  // the mark is gone too
-    EXPECT_FALSE(Exists(L"C:\\Quellmar.unfinished"));
+    EXPECT_FALSE(Exists(kWork));
     EXPECT_EQ(StandinRuns(), 1);
   }
 };
@@ -136,14 +146,11 @@ TEST_F(UnfinishedInstallTest, CopyThatOutlivesItsLauncherKeepsTheInstallationBus
 
 TEST_F(UnfinishedInstallTest, WorkFolderBesideTheInstallation) {
   // Another launcher sets up a new installation beside C:\Quellmar: busy.
-  const std::wstring work = L"C:\\Quellmar.unfinished";
-  const std::wstring work_mark = work + L"\\QuellmarLaunch.unfinished";
-  ASSERT_TRUE(MakeDirectories(work_mark));
-  HANDLE held = CreateFileW(work_mark.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const std::wstring work = kWork;
+  HANDLE held = HoldWorkFolder();
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   ExpectRefused(L'1', ERROR_SHARING_VIOLATION);
-  EXPECT_TRUE(IsDirectory(work_mark));
+  EXPECT_TRUE(IsDirectory(kWorkMark));
   EXPECT_FALSE(Exists(kInstall));
 
   // Left behind by a launcher cut off before its rename, with a link in it
@@ -227,15 +234,12 @@ TEST_F(UnfinishedInstallTest, InstallationHeldOpenIsNeverLeftEmptyAndUnmarked) {
 
 TEST_F(UnfinishedInstallTest, ReaderOfTheMarkNeverLeavesAnEmptyInstallationUnmarked) {
   const std::wstring mark = std::wstring(kInstall) + L"\\QuellmarLaunch.unfinished";
-  const std::wstring work_mark = L"C:\\Quellmar.unfinished\\QuellmarLaunch.unfinished";
   StartLauncher();
   ASSERT_EQ(Choose(L'1'), 0u);
 
   // Another launcher works on a work folder beside it: the uninstall deletes
   // the files and cannot go on, so C:\Quellmar stays marked.
-  ASSERT_TRUE(MakeDirectories(work_mark));
-  HANDLE held = CreateFileW(work_mark.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE held = HoldWorkFolder();
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   ExpectRefused(L'2', ERROR_SHARING_VIOLATION);
   EXPECT_FALSE(HoldsAnyFile(kInstall));
