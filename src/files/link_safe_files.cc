@@ -149,12 +149,13 @@ constexpr DWORD disposition_delete = 0x1;
 constexpr DWORD disposition_posix_semantics = 0x2;
 
 bool set_delete_disposition(HANDLE handle, NameGoes name) {
-  if (name == NameGoes::at_once) {
-    DispositionInfoEx at_once = {disposition_delete | disposition_posix_semantics};
-    if (SetFileInformationByHandle(handle, file_disposition_info_ex, &at_once, sizeof at_once))
-      return true;
-    if (!is_unsupported_request(GetLastError()))
-      return false;
+  // Windows before 10 1607 refuses the class (ERROR_INVALID_PARAMETER), and
+  // a drive without POSIX semantics answers as it likes: whatever the answer,
+  // the deletion that every Windows knows is tried, and its answer stands.
+  DispositionInfoEx at_once = {disposition_delete | disposition_posix_semantics};
+  if (name == NameGoes::at_once &&
+      SetFileInformationByHandle(handle, file_disposition_info_ex, &at_once, sizeof at_once)) {
+    return true;
   }
   FILE_DISPOSITION_INFO disposition = {TRUE};
   return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
