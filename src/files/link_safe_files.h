@@ -96,7 +96,8 @@ enum class NameGoes { with_last_handle, at_once };
 
 // Sets the delete disposition on the file or empty folder that |handle|
 // holds, opened with DELETE and attribute access, read-only or not: it goes
-// when its last handle closes. Returns false with the last-error value.
+// when its last handle closes, and its name as |name| says. Returns false
+// with the last-error value.
 bool delete_held_entry(HANDLE handle, NameGoes name = NameGoes::with_last_handle);
 
 // Deletes the file or empty folder that |handle| holds, opened with DELETE

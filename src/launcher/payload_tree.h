@@ -29,7 +29,9 @@ bool installation_matches_payload(const InstallDirectory& installation);
 // Returns false when a payload path is left in the way of a copy: at once,
 // with link_in_the_way, when one is a link, which xcopy would write through;
 // otherwise with the last-error value of a file that stays
-// (ERROR_ACCESS_DENIED when its deletion is pending).
+// (ERROR_ACCESS_DENIED when its deletion is pending), or of a folder of the
+// installation that could not be opened or listed, since what is in it would
+// be left in the copy's way.
 bool clear_payload_paths(const InstallDirectory& installation);
 
 // Makes every folder of the payload in the held C:\Quellmar, each through the
