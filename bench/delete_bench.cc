@@ -27,8 +27,14 @@ namespace {
 constexpr wchar_t kInstall[] = L"C:\\Quellmar";
 // The folders that an uninstall removes: a tree of others would stay.
 constexpr const wchar_t* kFolders[] = {
-    L"",          L"\\Quellmar.tmp\\1", L"\\Quellmar.tmp\\2", L"\\Quellmar.tmp\\3",
-    L"\\Quellmar.tmp\\4", L"\\_listing", L"\\document",  L"\\QBASIC",
+    L"",
+    L"\\Quellmar.tmp\\1",
+    L"\\Quellmar.tmp\\2",
+    L"\\Quellmar.tmp\\3",
+    L"\\Quellmar.tmp\\4",
+    L"\\_listing",
+    L"\\document",
+    L"\\QBASIC",
 };
 constexpr DWORD kCommandPatience = 10 * 60 * 1000;
 
@@ -39,7 +45,9 @@ bool WriteTree(long files) {
     wchar_t name[32];
     swprintf(name, 32, L"\\f%05ld.dat", i);
     // A few read-only and hidden ones, as a payload has.
-    DWORD attributes = i % 50 == 0 ? FILE_ATTRIBUTE_READONLY : i % 50 == 1 ? FILE_ATTRIBUTE_HIDDEN : 0;
+    DWORD attributes = i % 50 == 0   ? FILE_ATTRIBUTE_READONLY
+                       : i % 50 == 1 ? FILE_ATTRIBUTE_HIDDEN
+                                     : 0;
     std::string bytes = "file " + std::to_string(i) + std::string(i % 97, 'x');
     if (!WriteBytes(std::wstring(kInstall) + kFolders[i % folders] + name, bytes, attributes))
       return false;
@@ -87,8 +95,8 @@ double TimeCommand(ConsoleSession& console, const std::wstring& interpreter,
 }
 
 double TimeInterpreterDeletion(ConsoleSession& console, const std::wstring& interpreter) {
-  double time = TimeCommand(
-      console, interpreter, L"\"del /f /s /q C:\\Quellmar\\* >nul & rd /s /q C:\\Quellmar\"");
+  double time = TimeCommand(console, interpreter,
+                            L"\"del /f /s /q C:\\Quellmar\\* >nul & rd /s /q C:\\Quellmar\"");
   if (time >= 0 && Exists(kInstall)) {
     std::printf("del and rd left C:\\Quellmar\n");
     return -1;

@@ -86,6 +86,14 @@ void LauncherTest::HoldShellUntil(const wchar_t* release) {
   environment_.Set(L"FAKE_SHELL_HANG", release);
 }
 
+bool CopyHasBegun() {
+  for (const PayloadFile& file : kPayload) {
+    if (Exists(std::wstring(kInstall) + L"\\" + file.path))
+      return true;
+  }
+  return false;
+}
+
 void AddBulkToPayload() {
   const std::string bytes(16384, 'q');
   for (int folder = 0; folder < 40; ++folder) {

@@ -85,6 +85,10 @@ class LauncherTest : public ::testing::Test {
   ScopedEnvironment environment_;
 };
 
+// Whether the copy has written a file of the payload into C:\Quellmar yet:
+// the launcher puts hidden files of its own there before.
+bool CopyHasBegun();
+
 // A thousand files more in the payload folder, in forty folders: they keep
 // xcopy busy for a while, so that a test finds it copying.
 void AddBulkToPayload();

@@ -29,6 +29,7 @@ constexpr ULONG nt_create = 2;
 constexpr ULONG nt_directory_file = 0x1;
 constexpr ULONG nt_synchronous_io = 0x20;
 constexpr ULONG nt_non_directory_file = 0x40;
+constexpr ULONG nt_delete_on_close = 0x1000;
 constexpr ULONG nt_open_reparse_point = 0x200000;
 
 // What an open through a folder's handle finds, or makes.
@@ -40,6 +41,9 @@ struct EntryOpen {
   ULONG disposition;
   Kind kind;
   bool inherited;
+  // What a new file is made with, and further create options.
+  ULONG attributes = 0;
+  ULONG options = 0;
 };
 
 // Opens |name| in |folder| itself, never what a link there leads to; an empty
@@ -69,13 +73,13 @@ FileHandle open_through_handle(HANDLE folder, EntryName name, const EntryOpen& h
   attributes.Attributes = nt_case_insensitive | (how.inherited ? nt_inherit : 0);
   IO_STATUS_BLOCK io = {};
   HANDLE opened = nullptr;
-  ULONG options = nt_synchronous_io | nt_open_reparse_point;
+  ULONG options = nt_synchronous_io | nt_open_reparse_point | how.options;
   if (how.kind == Kind::folder)
     options |= nt_directory_file;
   else if (how.kind == Kind::file)
     options |= nt_non_directory_file;
-  LONG status = nt.create_file(&opened, how.access, &attributes, &io, nullptr, 0, how.share,
-                               how.disposition, options, nullptr, 0);
+  LONG status = nt.create_file(&opened, how.access, &attributes, &io, nullptr, how.attributes,
+                               how.share, how.disposition, options, nullptr, 0);
   if (status < 0) {
     SetLastError(error_of(status));
     return FileHandle();
@@ -104,25 +108,31 @@ bool attributes_and_tag(HANDLE handle, FILE_ATTRIBUTE_TAG_INFO* info) {
   return true;
 }
 
-// Keeps |handle| when it is of the |kind| asked for and, for a folder, no
-// link; otherwise closes it and fails.
-FileHandle checked(FileHandle handle, Kind kind) {
-  if (!handle || kind == Kind::any)
-    return handle;
+// Whether the folder that |handle| holds is a folder and no link, as asked
+// of the handle itself; false with the last-error value otherwise.
+bool is_plain_folder_handle(HANDLE handle) {
   FILE_ATTRIBUTE_TAG_INFO info;
+  if (!attributes_and_tag(handle, &info))
+    return false;
   DWORD error = ERROR_SUCCESS;
-  if (!attributes_and_tag(handle.get(), &info))
-    error = GetLastError();
-  else if (kind == Kind::folder && is_link(info.FileAttributes, info.ReparseTag))
+  if (is_link(info.FileAttributes, info.ReparseTag))
     error = link_in_the_way;
-  else if (kind == Kind::folder && !is_folder(info.FileAttributes))
+  else if (!is_folder(info.FileAttributes))
     error = ERROR_DIRECTORY;
-  else if (kind == Kind::file && is_folder(info.FileAttributes))
-    error = ERROR_ACCESS_DENIED;  // as deleting a folder as a file is
   if (error == ERROR_SUCCESS)
+    return true;
+  SetLastError(error);
+  return false;
+}
+
+// Keeps |handle| when it is of the |kind| asked for and, for a folder, no
+// link; otherwise closes it and fails. A file needs no question: the open
+// itself refuses a folder in its place (FILE_NON_DIRECTORY_FILE), with
+// ERROR_ACCESS_DENIED, as deleting a folder as a file is refused.
+FileHandle checked(FileHandle handle, Kind kind) {
+  if (!handle || kind != Kind::folder || is_plain_folder_handle(handle.get()))
     return handle;
   handle.close();
-  SetLastError(error);
   return FileHandle();
 }
 
@@ -148,14 +158,19 @@ struct DispositionInfoEx {
 constexpr DWORD disposition_delete = 0x1;
 constexpr DWORD disposition_posix_semantics = 0x2;
 
+// Set once Windows has refused POSIX deletion as a request it does not know:
+// it refuses every later one alike, and each refusal would cost a call.
+bool posix_deletion_unknown = false;
+
 bool set_delete_disposition(HANDLE handle, NameGoes name) {
   // Windows before 10 1607 refuses the class (ERROR_INVALID_PARAMETER), and
   // a drive without POSIX semantics answers as it likes: whatever the answer,
   // the deletion that every Windows knows is tried, and its answer stands.
-  DispositionInfoEx at_once = {disposition_delete | disposition_posix_semantics};
-  if (name == NameGoes::at_once &&
-      SetFileInformationByHandle(handle, file_disposition_info_ex, &at_once, sizeof at_once)) {
-    return true;
+  if (name == NameGoes::at_once && !posix_deletion_unknown) {
+    DispositionInfoEx at_once = {disposition_delete | disposition_posix_semantics};
+    if (SetFileInformationByHandle(handle, file_disposition_info_ex, &at_once, sizeof at_once))
+      return true;
+    posix_deletion_unknown = is_unsupported_request(GetLastError());
   }
   FILE_DISPOSITION_INFO disposition = {TRUE};
   return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
@@ -236,6 +251,17 @@ FileHandle hold_subfolder(HANDLE folder, EntryName name, SubfolderHold hold) {
   return open_through_handle(folder, name, how);
 }
 
+FileHandle make_held_temporary_file_in(HANDLE folder, EntryName name) {
+  EntryOpen how = {DELETE | SYNCHRONIZE, 0, nt_create, Kind::file, true};
+  how.attributes = FILE_ATTRIBUTE_HIDDEN;
+  how.options = nt_non_directory_file | nt_delete_on_close;
+  return open_through_handle(folder, name, how);
+}
+
+bool is_still_plain_folder(HANDLE folder) {
+  return is_plain_folder_handle(folder);
+}
+
 bool is_listed_as_link(HANDLE folder, EntryName name) {
   FileHandle listed = reopen_folder(folder);  // listed afresh
   FolderListing listing;
@@ -262,14 +288,27 @@ bool rename_held_folder(HANDLE folder, const wchar_t* path) {
   return SetFileInformationByHandle(folder, FileRenameInfo, rename, sizeof buffer) != 0;
 }
 
-bool delete_file_in(HANDLE folder, EntryName name) {
-  return delete_and_close(
-      open_in(folder, name, {deletion_access, share_all, nt_open_existing, Kind::file, false}));
+bool delete_file_in(HANDLE folder, const ListedEntry& entry, NameGoes name) {
+  FileHandle file = open_in(folder, entry.name,
+                            {deletion_access, share_all, nt_open_existing, Kind::file, false});
+  if (!file)
+    return false;
+  // The listing tells which files are read-only, so that the others go
+  // without a question; one made read-only since is refused, and then taken
+  // the long way.
+  if ((entry.attributes & FILE_ATTRIBUTE_READONLY) == 0) {
+    if (set_delete_disposition(file.get(), name))
+      return true;
+    if (GetLastError() != ERROR_ACCESS_DENIED)
+      return false;
+  }
+  return delete_held_entry(file.get(), name);
 }
 
-bool remove_subfolder(HANDLE folder, EntryName name) {
+bool remove_subfolder(HANDLE folder, EntryName name, NameGoes name_goes) {
   return delete_and_close(
-      open_in(folder, name, {deletion_access, share_all, nt_open_existing, Kind::folder, false}));
+      open_in(folder, name, {deletion_access, share_all, nt_open_existing, Kind::folder, false}),
+      name_goes);
 }
 
 bool remove_folder(const wchar_t* path) {

@@ -68,6 +68,20 @@ enum class SubfolderHold { make, existing };
 // inherit the handle, so that it stays held while one of them runs.
 FileHandle hold_subfolder(HANDLE folder, EntryName name, SubfolderHold hold);
 
+// Makes the file |name| in |folder|, where nothing of that name may be
+// (ERROR_ALREADY_EXISTS), hidden, and holds it: nobody else may open it but
+// to read its attributes, and so nobody can rename or delete it, while its
+// handle is open. It goes when its last handle closes; the processes that
+// this one starts inherit the handle. A folder that holds it is not empty,
+// and Windows makes no empty folder a junction or other reparse point, which
+// anybody who may write its attributes could otherwise do to a held folder:
+// no share mode keeps that out.
+FileHandle make_held_temporary_file_in(HANDLE folder, EntryName name);
+
+// Whether the folder that |folder| holds is still a folder and no link, as
+// the handle tells; false with link_in_the_way when it has become a link.
+bool is_still_plain_folder(HANDLE folder);
+
 // Whether the listing of |folder| shows |name| as a link. Wine opens a link
 // as what it leads to, and only the listing of its folder tells.
 bool is_listed_as_link(HANDLE folder, EntryName name);
@@ -77,22 +91,28 @@ bool is_listed_as_link(HANDLE folder, EntryName name);
 // anything below it is open (ERROR_ACCESS_DENIED).
 bool rename_held_folder(HANDLE folder, const wchar_t* path);
 
-// Deletes the file |name| in |folder|, read-only or not. A link in a file's
-// place is deleted as the link. Returns false with the last-error value.
-bool delete_file_in(HANDLE folder, EntryName name);
-
-// Removes the folder |name| in |folder| when it is empty; never a link.
-bool remove_subfolder(HANDLE folder, EntryName name);
-
-// Removes the folder at |path| when it is empty; never a link.
-bool remove_folder(const wchar_t* path);
-
 // When the name of a deleted file or folder goes: when its last handle
 // closes, a reader's too (a scanner may hold it for a while, and until then
 // its folder cannot be removed); or at once, where Windows can (POSIX
 // semantics: Windows 10 1607 and later, on NTFS; elsewhere it goes with the
 // last handle).
 enum class NameGoes { with_last_handle, at_once };
+
+// Deletes the file that the listing of |folder| shows as |entry|, read-only
+// or not; a link in a file's place is deleted as the link, a folder there is
+// refused (ERROR_ACCESS_DENIED). Its name goes as |name| says. Only a file
+// that the listing shows as read-only, or that is refused, is asked for its
+// attributes. Returns false with the last-error value.
+bool delete_file_in(HANDLE folder, const ListedEntry& entry,
+                    NameGoes name = NameGoes::with_last_handle);
+
+// Removes the folder |name| in |folder| when it is empty; never a link. Its
+// name goes as |name_goes| says.
+bool remove_subfolder(HANDLE folder, EntryName name,
+                      NameGoes name_goes = NameGoes::with_last_handle);
+
+// Removes the folder at |path| when it is empty; never a link.
+bool remove_folder(const wchar_t* path);
 
 // Sets the delete disposition on the file or empty folder that |handle|
 // holds, opened with DELETE and attribute access, read-only or not: it goes

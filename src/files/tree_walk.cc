@@ -120,7 +120,7 @@ Step remove_entry(const TreeVisit& visit, void*) {
   bool removed = true;
   switch (visit.phase) {
     case Phase::file:
-      removed = delete_file_in(visit.folder, visit.entry->name);
+      removed = delete_file_in(visit.folder, *visit.entry);
       break;
     case Phase::link:
       SetLastError(link_in_the_way);

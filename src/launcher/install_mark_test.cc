@@ -28,11 +28,11 @@ class UnfinishedInstallTest : public BystanderTest {
                        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   }
 
-  // The copy runs and then does not end until released: the launcher is at
-  // work on the installation, between its copy and the copy's check. The
-  // copy then ends with |status|.
-  void StartCopyThatWaits(const wchar_t* status = L"0") {
-    ReplaceShellCommand(L"xcopy", kXcopy, status);
+  // The copy (|copy| instead of xcopy, if given) runs and then does not end
+  // until released: the launcher is at work on the installation, between its
+  // copy and the copy's check. The copy then ends with |status|.
+  void StartCopyThatWaits(const wchar_t* status = L"0", const std::wstring& copy = kXcopy) {
+    ReplaceShellCommand(L"xcopy", copy, status);
     HoldShellUntil(kRelease);
     StartLauncher();
     console_.Char(L'1');
@@ -83,7 +83,7 @@ TEST_F(UnfinishedInstallTest, LauncherCutOffDuringTheCopy) {
   AddBulkToPayload();
   StartLauncher();
   console_.Char(L'1');
-  ASSERT_TRUE(WaitUntil([] { return HoldsAnyFile(kInstall); }, 5));
+  ASSERT_TRUE(WaitUntil(CopyHasBegun, 5));
   console_.CutOff();
   ASSERT_NE(ListTree(kInstall), ListTree(kPayloadFolder));
   ExpectNextLaunchInstallsAfresh();
@@ -295,23 +295,54 @@ TEST_F(UnfinishedInstallTest, NothingIsLeftInTheCopysWayOverAnUnfinishedInstalla
   EXPECT_FALSE(Copied());
   CloseHandle(held);
 
-  // A link in place of a payload folder: xcopy would write through it.
+  // A link in place of a payload folder, or of a payload file: xcopy would
+  // write through it. Both stay, and so does what they lead to.
   const std::vector<Bystander> behind = {{L"C:\\mine\\qbasic\\notes.txt", "my notes"}};
   ASSERT_TRUE(WriteBytes(behind[0].path, behind[0].bytes));
-  RemoveTree(std::wstring(kInstall) + L"\\QBASIC");
-  ASSERT_TRUE(MakeFolderLink(std::wstring(kInstall) + L"\\QBASIC", L"C:\\mine\\qbasic"));
-  ExpectRefused(L'1', 4395);  // ERROR_REPARSE_POINT_ENCOUNTERED
-  EXPECT_FALSE(Copied());
-  EXPECT_EQ(ListTree(L"C:\\mine"), (std::vector<std::wstring>{L"qbasic\\", L"qbasic\\notes.txt"}));
-  ExpectBystandersIntact(behind);
+  for (const wchar_t* payload_path : {L"\\QBASIC", L"\\QUELLMAR.BAS"}) {
+    const std::wstring link = std::wstring(kInstall) + payload_path;
+    SCOPED_TRACE(Narrow(link));
+    RemoveTree(link);
+    ASSERT_TRUE(MakeFolderLink(link, L"C:\\mine\\qbasic"));
+    ExpectRefused(L'1', 4395);  // ERROR_REPARSE_POINT_ENCOUNTERED
+    EXPECT_FALSE(Copied());
+    EXPECT_TRUE(IsLink(link));
+    EXPECT_EQ(ListTree(L"C:\\mine"),
+              (std::vector<std::wstring>{L"qbasic\\", L"qbasic\\notes.txt"}));
+    ExpectBystandersIntact(behind);
+    RemoveTree(link);
+  }
 
-  RemoveTree(std::wstring(kInstall) + L"\\QBASIC");
+  // A keeper that a power cut left in a payload folder (it goes when the
+  // launcher lets go of it, otherwise) is the launcher's own.
+  ASSERT_TRUE(WriteBytes(held_folder + L"\\QuellmarLaunch.copying", "", FILE_ATTRIBUTE_HIDDEN));
   RemoveTree(kStandinLog);
   ExpectNextLaunchInstallsAfresh();
   RemoveTree(L"C:\\mine");
 }
 
 TEST_F(UnfinishedInstallTest, NothingCanBeSwappedDuringTheCopy) {
+  // No payload folder is empty when xcopy starts: another user may make an
+  // empty folder a junction where it stands, however it is held. Nobody else
+  // can delete or rename what fills it, and nothing of that is left once the
+  // copy has failed.
+  StartCopyThatWaits(L"1", L"rem nothing copied");
+  for (const std::wstring& entry : ListTree(kPayloadFolder)) {
+    if (entry.back() == L'\\') {
+      const std::wstring folder = std::wstring(kInstall) + L"\\" + entry;
+      EXPECT_FALSE(ListTree(folder.substr(0, folder.size() - 1)).empty()) << Narrow(folder);
+    }
+  }
+  const std::wstring keeper = std::wstring(kInstall) + L"\\document\\QuellmarLaunch.copying";
+  EXPECT_EQ(ListTree(std::wstring(kInstall) + L"\\document"),
+            std::vector<std::wstring>{L"QuellmarLaunch.copying"});
+  EXPECT_FALSE(DeleteFileW(keeper.c_str()));
+  EXPECT_FALSE(MoveFileW(keeper.c_str(), (std::wstring(kInstall) + L"\\moved").c_str()));
+  ASSERT_TRUE(WriteBytes(kRelease, "go on"));
+  ExpectFailure(15, L"System command XCOPY not executed.");
+  EXPECT_FALSE(Exists(kInstall));
+  HoldShellUntil(nullptr);
+
   // Someone renames C:\Quellmar, or a payload folder that the copy has begun
   // to fill, away while xcopy writes, to put a link in its place: the rest of
   // the copy would go wherever the link leads.

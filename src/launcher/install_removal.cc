@@ -67,7 +67,7 @@ Step delete_installed_file(const TreeVisit& visit, void*) {
     return Step::skip_contents;
   if (visit.phase != Phase::file)
     return Step::go_on;
-  return delete_file_in(visit.folder, visit.entry->name) ? Step::go_on : Step::failed;
+  return delete_file_in(visit.folder, *visit.entry) ? Step::go_on : Step::failed;
 }
 
 Step remove_known_subdirectory(const TreeVisit& visit, void*) {

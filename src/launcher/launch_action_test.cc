@@ -160,7 +160,7 @@ TEST_F(LaunchTest, CtrlCDuringTheCopyEndsTheCopyAndLeavesNoInstallation) {
   ASSERT_TRUE(SetConsoleCtrlHandler(OutlastInterrupt, TRUE));
   StartLauncher();
   console_.Char(L'1');
-  ASSERT_TRUE(WaitUntil([] { return HoldsAnyFile(kInstall); }, 5));
+  ASSERT_TRUE(WaitUntil(CopyHasBegun, 5));
   ASSERT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
 
   ExpectReportShown(15, L"System command XCOPY not executed.");

@@ -15,6 +15,13 @@ namespace {
 
 constexpr std::size_t install_directory_length = sizeof install_directory / sizeof(wchar_t) - 1;
 
+// The file that keeps each held payload folder from being empty while the
+// copy runs (see make_held_temporary_file_in): of the mark's family, and
+// refused in a payload at any depth. One that a power cut left behind is the
+// launcher's own, and goes with the payload's paths.
+constexpr wchar_t keeper_name_text[] = L"QuellmarLaunch.copying";
+constexpr EntryName keeper_name = {keeper_name_text, sizeof keeper_name_text / sizeof(wchar_t) - 1};
+
 bool is_plain_folder_entry(const ListedEntry* entry) {
   return entry != nullptr && is_plain_folder(*entry);
 }
@@ -32,7 +39,8 @@ Step stop_at_unfit_path(const TreeVisit& visit, void* context) {
   // the separator behind it: "<payload folder>\" as it reads, "C:\Quellmar\"
   // as it writes.
   std::size_t longest_path_prefix = *static_cast<const std::size_t*>(context);
-  if (is_install_mark({visit.path, visit.path_length})) {
+  if (is_install_mark({visit.path, visit.path_length}) ||
+      same_name(visit.entry->name, keeper_name)) {
     SetLastError(ERROR_FILE_EXISTS);
     return Step::stop;
   }
@@ -72,6 +80,22 @@ struct Clearing {
   bool link_found;
 };
 
+// Removes the installed payload folder |name| in |folder| when nothing is
+// left in it but, at most, a keeper that a launcher cut off left behind.
+void remove_cleared_folder(HANDLE folder, EntryName name) {
+  {
+    FileHandle installed = open_subfolder(folder, name);
+    if (installed) {
+      delete_file_in(installed.get(), {keeper_name, FILE_ATTRIBUTE_HIDDEN, 0, 0},
+                     NameGoes::at_once);
+    }
+  }
+  remove_subfolder(folder, name, NameGoes::at_once);
+}
+
+// What is cleared goes from its folder's listing at once where Windows can,
+// so that a program that still reads it (a scanner, the indexer) keeps no
+// name in the way of the folder's removal, nor of the copy.
 Step clear_installed_entry(const TreeVisit& visit, void* context) {
   Clearing& clearing = *static_cast<Clearing*>(context);
   const ListedEntry* installed = visit.mirror;
@@ -89,13 +113,14 @@ Step clear_installed_entry(const TreeVisit& visit, void* context) {
       if (is_folder(installed->attributes))
         return Step::go_on;
       ++clearing.files_found;
-      return delete_file_in(visit.mirror_folder, installed->name) ? Step::go_on : Step::failed;
+      return delete_file_in(visit.mirror_folder, *installed, NameGoes::at_once) ? Step::go_on
+                                                                                : Step::failed;
     case Phase::entering_folder:
       return is_plain_folder_entry(installed) ? Step::go_on : Step::skip_contents;
     case Phase::link:
     case Phase::leaving_folder:
       // Only when nothing else is left in it.
-      remove_subfolder(visit.mirror_folder, installed->name);
+      remove_cleared_folder(visit.mirror_folder, installed->name);
       return Step::go_on;
   }
   return Step::go_on;
@@ -132,6 +157,38 @@ std::size_t depth_of(const TreeVisit& visit) {
   return depth;
 }
 
+// Makes the payload folder |name| in |above|, or opens the one |listed|
+// there, and holds it. A passing hold is waited out: on Windows before 10
+// 1607 a folder that the clearing removed stays listed while a program still
+// has it open, and refuses to be opened until it is gone.
+FileHandle hold_payload_folder(HANDLE above, EntryName name, bool listed) {
+  SubfolderHold hold = listed ? SubfolderHold::existing : SubfolderHold::make;
+  FileHandle folder;
+  retry([&] {
+    folder = hold_subfolder(above, name, hold);
+    if (!folder && hold == SubfolderHold::existing && GetLastError() == ERROR_FILE_NOT_FOUND) {
+      // Gone since the listing: made anew.
+      hold = SubfolderHold::make;
+      folder = hold_subfolder(above, name, hold);
+    }
+    return folder.valid();
+  });
+  return folder;
+}
+
+// Puts a keeper into the held payload folder |folder|, so that it is never
+// empty while the copy runs, and keeps it in |held|. In the moment before, it
+// was empty, and somebody may have made it a junction: it is asked once more
+// whether it is a link (link_in_the_way), after which nobody can make it one.
+bool keep_filled(HANDLE folder, FileHandles* held) {
+  FileHandle keeper;
+  bool made = retry([&] {
+    keeper = make_held_temporary_file_in(folder, keeper_name);
+    return keeper.valid();
+  });
+  return made && held->keep(std::move(keeper)) && is_still_plain_folder(folder);
+}
+
 Step hold_installed_folder(const TreeVisit& visit, void* context) {
   // A link in the payload is copied as a folder, with what it leads to.
   if (visit.phase != Phase::entering_folder && visit.phase != Phase::link)
@@ -148,16 +205,17 @@ Step hold_installed_folder(const TreeVisit& visit, void* context) {
     return Step::stop;
   }
   HANDLE above = holding.above[depth];
-  FileHandle folder =
-      hold_subfolder(above, visit.entry->name,
-                     installed != nullptr ? SubfolderHold::existing : SubfolderHold::make);
+  FileHandle folder = hold_payload_folder(above, visit.entry->name, installed != nullptr);
   if (!folder) {
     if (GetLastError() == ERROR_ALREADY_EXISTS && is_listed_as_link(above, visit.entry->name))
       SetLastError(link_in_the_way);
     return Step::stop;
   }
-  holding.above[depth + 1] = folder.get();
-  return holding.held->keep(std::move(folder)) ? Step::go_on : Step::stop;
+  HANDLE held = folder.get();
+  if (!holding.held->keep(std::move(folder)) || !keep_filled(held, holding.held))
+    return Step::stop;
+  holding.above[depth + 1] = held;
+  return Step::go_on;
 }
 
 }  // namespace

@@ -11,8 +11,9 @@
 // in the payload folder (the current directory) and under C:\Quellmar, and
 // every folder its path under C:\Quellmar within the folder bound; a longer
 // one makes xcopy fail part-way, or hang under Wine. Returns false with
-// ERROR_FILENAME_EXCED_RANGE, or with the last-error value of a listing that
-// failed.
+// ERROR_FILENAME_EXCED_RANGE, with ERROR_FILE_EXISTS for an entry that bears
+// a name of the launcher's own (the mark's at the top, a keeper's at any
+// depth), or with the last-error value of a listing that failed.
 bool payload_fits_install_directory();
 
 // True when the held C:\Quellmar holds every folder and every file of the payload,
@@ -21,11 +22,13 @@ bool payload_fits_install_directory();
 bool installation_matches_payload(const InstallDirectory& installation);
 
 // Removes from the held C:\Quellmar exactly the files and folders whose paths
-// the payload holds: files, and folders only when empty and after what is
-// below them. Anything else (the user's own files, the program's saved work)
-// stays, and a folder that holds such things is no obstacle. It never goes
-// through a junction or other reparse point. A payload file that stays, held
-// open or still being deleted, is tried again for about two seconds.
+// the payload holds, and the keepers that a launcher left in them: files, and
+// folders only when empty and after what is below them; each name goes at
+// once where Windows can. Anything else (the user's own files, the program's
+// saved work) stays, and a folder that holds such things is no obstacle. It
+// never goes through a junction or other reparse point. A payload file that
+// stays, held open or still being deleted, is tried again for about two
+// seconds.
 // Returns false when a payload path is left in the way of a copy: at once,
 // with link_in_the_way, when one is a link, which xcopy would write through;
 // otherwise with the last-error value of a file that stays
@@ -36,14 +39,17 @@ bool clear_payload_paths(const InstallDirectory& installation);
 
 // Makes every folder of the payload in the held C:\Quellmar, each through the
 // handle of the one above it and never through a link, or opens the one that
-// is there, and holds it as hold_subfolder does. Every user of the PC may
-// change what is in C:\Quellmar; a payload folder that nobody can rename
-// cannot be swapped for a junction while xcopy, which writes by path, fills
-// it, and so the copy cannot be led out of C:\Quellmar. Stops at the first
-// folder that cannot be made or held and returns false with its last-error
-// value: link_in_the_way for a link in its place, ERROR_ALREADY_EXISTS for
-// something else that appeared there. What it held stays in |held| either way,
-// held until |held| goes.
+// is there, waiting out a passing hold, and holds it as hold_subfolder does;
+// and puts a keeper into each, a hidden file that nobody else can delete and
+// that goes when |held| lets go of it. Every user of the PC may change what
+// is in C:\Quellmar: a payload folder that nobody can rename cannot be
+// swapped for a junction while xcopy, which writes by path, fills it, and one
+// that is never empty cannot be made a junction where it stands; so the copy
+// cannot be led out of C:\Quellmar. Stops at the first folder that cannot be
+// made, held or kept filled and returns false with its last-error value:
+// link_in_the_way for a link in its place, or one that it became before its
+// keeper was in, ERROR_ALREADY_EXISTS for something else that appeared
+// there. What it held stays in |held| either way, held until |held| goes.
 bool hold_payload_folders(const InstallDirectory& installation, FileHandles* held);
 
 #endif  // QUELLMAR_LAUNCHER_PAYLOAD_TREE_H_

@@ -60,11 +60,18 @@ TEST_F(PayloadTreeTest, PayloadPathTooLongForTheInstallationIsNotCopied) {
   EXPECT_EQ(StandinRuns(), 1);
 }
 
-TEST_F(PayloadTreeTest, PayloadHoldingTheMarksNameIsNotCopied) {
-  ASSERT_TRUE(WriteBytes(kPayloadFolder + L"\\QuellmarLaunch.unfinished", "mine"));
+TEST_F(PayloadTreeTest, PayloadHoldingANameOfTheLaunchersIsNotCopied) {
+  // The mark's name at the top, or the name of what keeps a payload folder
+  // filled during the copy at any depth.
   LogShellCommands();
-  ExpectCopyUndone(ERROR_FILE_EXISTS);
-  EXPECT_FALSE(Copied());
+  for (const wchar_t* name : {L"QuellmarLaunch.unfinished", L"QBASIC\\QuellmarLaunch.copying"}) {
+    SCOPED_TRACE(Narrow(name));
+    const std::wstring path = kPayloadFolder + L"\\" + name;
+    ASSERT_TRUE(WriteBytes(path, "mine"));
+    ExpectCopyUndone(ERROR_FILE_EXISTS);
+    EXPECT_FALSE(Copied());
+    ASSERT_TRUE(DeleteFileW(path.c_str()));
+  }
 }
 
 TEST_F(PayloadTreeTest, CopyThatSaysZeroButIsIncompleteIsUndone) {
