@@ -108,29 +108,12 @@ bool attributes_and_tag(HANDLE handle, FILE_ATTRIBUTE_TAG_INFO* info) {
   return true;
 }
 
-// Whether the folder that |handle| holds is a folder and no link, as asked
-// of the handle itself; false with the last-error value otherwise.
-bool is_plain_folder_handle(HANDLE handle) {
-  FILE_ATTRIBUTE_TAG_INFO info;
-  if (!attributes_and_tag(handle, &info))
-    return false;
-  DWORD error = ERROR_SUCCESS;
-  if (is_link(info.FileAttributes, info.ReparseTag))
-    error = link_in_the_way;
-  else if (!is_folder(info.FileAttributes))
-    error = ERROR_DIRECTORY;
-  if (error == ERROR_SUCCESS)
-    return true;
-  SetLastError(error);
-  return false;
-}
-
 // Keeps |handle| when it is of the |kind| asked for and, for a folder, no
 // link; otherwise closes it and fails. A file needs no question: the open
 // itself refuses a folder in its place (FILE_NON_DIRECTORY_FILE), with
 // ERROR_ACCESS_DENIED, as deleting a folder as a file is refused.
 FileHandle checked(FileHandle handle, Kind kind) {
-  if (!handle || kind != Kind::folder || is_plain_folder_handle(handle.get()))
+  if (!handle || kind != Kind::folder || is_still_plain_folder(handle.get()))
     return handle;
   handle.close();
   return FileHandle();
@@ -254,12 +237,23 @@ FileHandle hold_subfolder(HANDLE folder, EntryName name, SubfolderHold hold) {
 FileHandle make_held_temporary_file_in(HANDLE folder, EntryName name) {
   EntryOpen how = {DELETE | SYNCHRONIZE, 0, nt_create, Kind::file, true};
   how.attributes = FILE_ATTRIBUTE_HIDDEN;
-  how.options = nt_non_directory_file | nt_delete_on_close;
+  how.options = nt_delete_on_close;
   return open_through_handle(folder, name, how);
 }
 
 bool is_still_plain_folder(HANDLE folder) {
-  return is_plain_folder_handle(folder);
+  FILE_ATTRIBUTE_TAG_INFO info;
+  if (!attributes_and_tag(folder, &info))
+    return false;
+  DWORD error = ERROR_SUCCESS;
+  if (is_link(info.FileAttributes, info.ReparseTag))
+    error = link_in_the_way;
+  else if (!is_folder(info.FileAttributes))
+    error = ERROR_DIRECTORY;
+  if (error == ERROR_SUCCESS)
+    return true;
+  SetLastError(error);
+  return false;
 }
 
 bool is_listed_as_link(HANDLE folder, EntryName name) {

@@ -79,7 +79,8 @@ FileHandle hold_subfolder(HANDLE folder, EntryName name, SubfolderHold hold);
 FileHandle make_held_temporary_file_in(HANDLE folder, EntryName name);
 
 // Whether the folder that |folder| holds is still a folder and no link, as
-// the handle tells; false with link_in_the_way when it has become a link.
+// the handle tells; false with link_in_the_way when it has become a link, or
+// with the last-error value of a handle that cannot tell.
 bool is_still_plain_folder(HANDLE folder);
 
 // Whether the listing of |folder| shows |name| as a link. Wine opens a link
