@@ -283,14 +283,24 @@ bool rename_held_folder(HANDLE folder, const wchar_t* path) {
 }
 
 bool delete_file_in(HANDLE folder, const ListedEntry& entry, NameGoes name) {
-  FileHandle file = open_in(folder, entry.name,
-                            {deletion_access, share_all, nt_open_existing, Kind::file, false});
+  EntryOpen how = {deletion_access, share_all, nt_open_existing, Kind::file, false};
+  // The listing tells which files are read-only; the others are opened to go
+  // as the handle closes, which costs no call of its own, as del does. Such
+  // an open is refused (ERROR_ACCESS_DENIED) for a file made read-only since
+  // the listing, which then goes the long way.
+  bool read_only = (entry.attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  if (!read_only && !(name == NameGoes::at_once && !posix_deletion_unknown)) {
+    how.options = nt_delete_on_close;
+    if (open_in(folder, entry.name, how))
+      return true;  // deleted as the handle closed
+    if (GetLastError() != ERROR_ACCESS_DENIED)
+      return false;
+    how.options = 0;
+  }
+  FileHandle file = open_in(folder, entry.name, how);
   if (!file)
     return false;
-  // The listing tells which files are read-only, so that the others go
-  // without a question; one made read-only since is refused, and then taken
-  // the long way.
-  if ((entry.attributes & FILE_ATTRIBUTE_READONLY) == 0) {
+  if (!read_only) {
     if (set_delete_disposition(file.get(), name))
       return true;
     if (GetLastError() != ERROR_ACCESS_DENIED)
