@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "console_session.h"
+
 double NowMs() {
   static const double ticks_per_ms = [] {
     LARGE_INTEGER frequency;
@@ -47,6 +49,40 @@ double ScreenWatch::WaitFor(const std::wstring& text, DWORD pause_ms, DWORD time
     if (pause_ms > 0)
       Sleep(pause_ms);
   }
+}
+
+std::wstring ComspecInterpreter() {
+  wchar_t interpreter[MAX_PATH];
+  DWORD length = GetEnvironmentVariableW(L"COMSPEC", interpreter, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) {
+    std::printf("COMSPEC does not name a command interpreter\n");
+    return std::wstring();
+  }
+  return interpreter;
+}
+
+double TimeCommand(ConsoleSession& console, const std::wstring& interpreter, const wchar_t* command,
+                   const std::wstring& directory, DWORD patience_ms) {
+  console.Clear();
+  StartOptions options;
+  options.directory = directory;
+  std::wstring line = L"\"" + interpreter + L"\" /d /c " + command;
+  double start = NowMs();
+  if (!console.Start(line, options)) {
+    std::printf("cmd.exe could not be started (error %lu)\n", GetLastError());
+    return -1;
+  }
+  DWORD status = 0;
+  if (!console.WaitForExit(&status, patience_ms)) {
+    std::printf("cmd /d /c %ls did not end\n", command);
+    return -1;
+  }
+  double end = NowMs();
+  if (status != 0) {
+    std::printf("cmd /d /c %ls ended with status %lu\n", command, status);
+    return -1;
+  }
+  return end - start;
 }
 
 Summary Summarize(std::vector<double> samples) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+class ConsoleSession;
+
 // Milliseconds on the performance counter, from an arbitrary origin.
 double NowMs();
 
@@ -30,6 +32,17 @@ class ScreenWatch {
   HANDLE output_;
   std::vector<wchar_t> cells_;
 };
+
+// The command interpreter that COMSPEC names, which the launcher takes too;
+// empty, with a line printed, when there is none.
+std::wstring ComspecInterpreter();
+
+// Runs "<interpreter> /d /c <command>" in |directory| in |console| and gives
+// the milliseconds from its start to its end, or a negative value, with a
+// line printed, when it could not be started, did not end within
+// |patience_ms| or ended with another status than 0.
+double TimeCommand(ConsoleSession& console, const std::wstring& interpreter, const wchar_t* command,
+                   const std::wstring& directory, DWORD patience_ms);
 
 struct Summary {
   size_t runs = 0;

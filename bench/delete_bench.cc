@@ -73,30 +73,10 @@ double TimeLauncherDeletion() {
   return end - start;
 }
 
-// "<interpreter> /d /c <command>", from its start to its end, or a negative
-// value when it went wrong.
-double TimeCommand(ConsoleSession& console, const std::wstring& interpreter,
-                   const wchar_t* command) {
-  console.Clear();
-  StartOptions options;
-  options.directory = L"C:\\";
-  std::wstring line = L"\"" + interpreter + L"\" /d /c " + command;
-  double start = NowMs();
-  if (!console.Start(line, options)) {
-    std::printf("cmd.exe could not be started (error %lu)\n", GetLastError());
-    return -1;
-  }
-  DWORD status = 0;
-  if (!console.WaitForExit(&status, kCommandPatience) || status != 0) {
-    std::printf("cmd /d /c %ls did not end with 0\n", command);
-    return -1;
-  }
-  return NowMs() - start;
-}
-
 double TimeInterpreterDeletion(ConsoleSession& console, const std::wstring& interpreter) {
   double time = TimeCommand(console, interpreter,
-                            L"\"del /f /s /q C:\\Quellmar\\* >nul & rd /s /q C:\\Quellmar\"");
+                            L"\"del /f /s /q C:\\Quellmar\\* >nul & rd /s /q C:\\Quellmar\"",
+                            L"C:\\", kCommandPatience);
   if (time >= 0 && Exists(kInstall)) {
     std::printf("del and rd left C:\\Quellmar\n");
     return -1;
@@ -116,17 +96,14 @@ int main(int argc, char** argv) {
     std::printf("usage: delete_bench [RUNS [FILES]]\n");
     return 2;
   }
-  wchar_t interpreter[MAX_PATH];
-  DWORD length = GetEnvironmentVariableW(L"COMSPEC", interpreter, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) {
-    std::printf("COMSPEC does not name a command interpreter\n");
+  const std::wstring interpreter = ComspecInterpreter();
+  if (interpreter.empty())
     return 1;
-  }
   ConsoleSession console;
   std::vector<double> launcher, interpreter_runs, bare;
   // The first round pays for loading the programs.
   for (int run = -1; run < runs; ++run) {
-    double bare_start = TimeCommand(console, interpreter, L"rem");
+    double bare_start = TimeCommand(console, interpreter, L"rem", L"C:\\", kCommandPatience);
     if (!WriteTree(files)) {
       std::printf("could not write the tree\n");
       return 1;

@@ -132,40 +132,13 @@ double TimeLaunch(ConsoleSession& console, ScreenWatch& screen, Launch launch,
   return end - start;
 }
 
-// Runs "<interpreter> /d /c <command>" in |directory| and gives the
-// milliseconds from its start to its end, or a negative value when it could
-// not be started, did not end or ended with another status than 0.
-double TimeCommand(ConsoleSession& console, const std::wstring& interpreter, const wchar_t* command,
-                   const std::wstring& directory) {
-  console.Clear();
-  StartOptions options;
-  options.directory = directory;
-  std::wstring line = L"\"" + interpreter + L"\" /d /c " + command;
-  double start = NowMs();
-  if (!console.Start(line, options)) {
-    std::printf("cmd.exe could not be started (error %lu)\n", GetLastError());
-    return -1;
-  }
-  DWORD status = 0;
-  if (!console.WaitForExit(&status, kCopyPatience)) {
-    std::printf("cmd /d /c %ls did not end\n", command);
-    return -1;
-  }
-  double end = NowMs();
-  if (status != 0) {
-    std::printf("cmd /d /c %ls ended with status %lu\n", command, status);
-    return -1;
-  }
-  return end - start;
-}
-
 // One bare copy in the payload folder. Gives the milliseconds, or a negative
 // value when the run went wrong.
 double TimeBareCopy(ConsoleSession& console, const std::wstring& interpreter,
                     const std::vector<std::wstring>& payload_tree) {
   RemoveTree(kInstall);
-  double time =
-      TimeCommand(console, interpreter, L"xcopy *.* C:\\Quellmar /e /h /i", kPayloadFolder);
+  double time = TimeCommand(console, interpreter, L"xcopy *.* C:\\Quellmar /e /h /i",
+                            kPayloadFolder, kCopyPatience);
   if (time >= 0 && ListTree(kInstall) != payload_tree) {
     std::printf("the bare copy left an installation that is not the payload\n");
     return -1;
@@ -177,7 +150,7 @@ double TimeBareCopy(ConsoleSession& console, const std::wstring& interpreter,
 // launch runs it.
 double TimeBareStart(ConsoleSession& console, const std::wstring& interpreter) {
   RemoveTree(kStandinLog);
-  double time = TimeCommand(console, interpreter, L"dosboxportable.exe", kPackage);
+  double time = TimeCommand(console, interpreter, L"dosboxportable.exe", kPackage, kCopyPatience);
   if (time >= 0 && ReadBytes(kStandinLog) != kStandinRan) {
     std::printf("the bare start did not run the DosBox stand-in once\n");
     return -1;
@@ -254,12 +227,9 @@ int main(int argc, char** argv) {
   }
   // The command interpreter that the launcher takes; the bare copy runs the
   // same one.
-  wchar_t interpreter[MAX_PATH];
-  DWORD length = GetEnvironmentVariableW(L"COMSPEC", interpreter, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) {
-    std::printf("COMSPEC does not name a command interpreter\n");
+  const std::wstring interpreter = ComspecInterpreter();
+  if (interpreter.empty())
     return 1;
-  }
 
   if (!MakePackage(static_cast<size_t>(files))) {
     std::printf("could not lay out the package in %ls\n", kPackage);
