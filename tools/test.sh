@@ -9,7 +9,7 @@ source tools/i386-emulation.sh
 
 # Why the x86 target's Wine tests cannot run here, if they cannot; and whether
 # 32-bit programs run under an emulator, where each of their process starts
-# takes tens of seconds.
+# takes about a minute.
 x86_skipped=
 x86_emulated=false
 if [ ! -x "$wine32_loader" ]; then
@@ -29,7 +29,7 @@ skipped_note() {
 # 32-bit code runs natively.
 emulated_left_out='^(key_reader_test|run_command_test|launcher_test)$'
 emulated_note() {
-  echo "32-bit programs run under an emulator here (binfmt_misc's $handler), each start taking tens of seconds: the x86 run leaves out key_reader_test, run_command_test and launcher_test but for launcher_end_to_end_test, which run where the kernel runs 32-bit code."
+  echo "32-bit programs run under an emulator here (binfmt_misc's $handler), each start taking about a minute: the x86 run leaves out key_reader_test, run_command_test and launcher_test but for launcher_end_to_end_test, which run where the kernel runs 32-bit code."
 }
 # The x86 tests' waits and time limits under emulation, as a multiple of
 # their usual ones.
