@@ -104,7 +104,7 @@ double TimeLaunch(ConsoleSession& console, ScreenWatch& screen, Launch launch,
     std::printf("the launcher could not be started (error %lu)\n", GetLastError());
     return -1;
   }
-  if (screen.WaitFor(kPrompt, kPollPauseMs, kPatience) < 0) {
+  if (screen.WaitFor(kPrompt, kPollPauseMs, Patience()) < 0) {
     std::printf("the launcher showed no menu; its screen:\n%s\n", Narrow(console.Screen()).c_str());
     return -1;
   }

@@ -32,7 +32,7 @@ double TimeOneStart(ConsoleSession& console, ScreenWatch& screen, const wchar_t*
     std::printf("%s could not be started (error %lu)\n", Narrow(name).c_str(), GetLastError());
     return -1;
   }
-  double seen = screen.WaitFor(kPrompt, 0, kPatience);
+  double seen = screen.WaitFor(kPrompt, 0, Patience());
   if (seen < 0) {
     std::printf("%s showed no prompt; its screen:\n%s\n", Narrow(name).c_str(),
                 Narrow(console.Screen()).c_str());

@@ -118,7 +118,7 @@ bool TimeOneUninstall(ConsoleSession& console, ScreenWatch& screen, Timing* timi
     std::printf("the launcher could not be started (error %lu)\n", GetLastError());
     return false;
   }
-  if (screen.WaitFor(kPrompt, kPollPauseMs, kPatience) < 0) {
+  if (screen.WaitFor(kPrompt, kPollPauseMs, Patience()) < 0) {
     std::printf("the launcher showed no menu; its screen:\n%s\n", Narrow(console.Screen()).c_str());
     return false;
   }

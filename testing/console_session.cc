@@ -50,13 +50,13 @@ void ConsoleSession::EndChild() {
 
 void ConsoleSession::EndOnlyTheChild() {
   TerminateProcess(process_, 99);
-  WaitForSingleObject(process_, kPatience);
+  WaitForSingleObject(process_, Patience());
 }
 
 void ConsoleSession::CutOff() {
   if (job_ == nullptr || !TerminateJobObject(job_, 99))
     TerminateProcess(process_, 99);
-  WaitForSingleObject(process_, kPatience);
+  WaitForSingleObject(process_, Patience());
 }
 
 ConsoleSession::~ConsoleSession() {
@@ -186,5 +186,5 @@ bool ConsoleSession::WaitForExit(DWORD* status, DWORD timeout) {
 }
 
 bool ConsoleSession::IsWaiting() {
-  return process_ != nullptr && WaitForSingleObject(process_, 500) == WAIT_TIMEOUT;
+  return process_ != nullptr && WaitForSingleObject(process_, 500 * WaitScale()) == WAIT_TIMEOUT;
 }

@@ -8,15 +8,20 @@
 #include <string>
 #include <vector>
 
+#include "test_files.h"
+
 // The most a test waits for something that should happen; a program that
 // hangs fails the test instead of the whole run.
-constexpr DWORD kPatience = 30000;
+inline DWORD Patience() {
+  return 30000 * WaitScale();
+}
 
 // Waits until |condition| holds, looking every |pause_ms|, for at most the
 // patience of a test; returns whether it holds.
 template <typename Condition>
 bool WaitUntil(Condition condition, DWORD pause_ms = 20) {
-  for (DWORD waited = 0; !condition() && waited < kPatience; waited += pause_ms)
+  const DWORD patience = Patience();
+  for (DWORD waited = 0; !condition() && waited < patience; waited += pause_ms)
     Sleep(pause_ms);
   return condition();
 }
@@ -63,9 +68,9 @@ class ConsoleSession {
   COORD Cursor() const;
 
   // Waits until |text| is on the screen.
-  bool WaitForText(const std::wstring& text, DWORD timeout = kPatience) const;
+  bool WaitForText(const std::wstring& text, DWORD timeout = Patience()) const;
   // Waits for the child to end and gives its exit status; false on timeout.
-  bool WaitForExit(DWORD* status, DWORD timeout = kPatience);
+  bool WaitForExit(DWORD* status, DWORD timeout = Patience());
   // True when the child is still running after a short grace period: it is
   // waiting for input instead of going on.
   bool IsWaiting();

@@ -36,6 +36,13 @@ void LauncherTest::SetUp() {
   RemoveTree(kShellWhereLog);
   MakePackage(kPackage);
   environment_.Set(L"DOSBOX_STANDIN_LOG", kStandinLog);
+  // The interpreter that the launcher starts, where the test's registration
+  // names one other than the system's: the 64-bit cmd.exe for the x86
+  // launcher where every 32-bit process start is slow.
+  wchar_t interpreter[MAX_PATH] = L"";
+  DWORD length = GetEnvironmentVariableW(L"QUELLMAR_LAUNCHER_COMSPEC", interpreter, MAX_PATH);
+  if (length > 0 && length < MAX_PATH)
+    environment_.Set(L"COMSPEC", interpreter);
 }
 
 void LauncherTest::TearDown() {

@@ -1,6 +1,17 @@
 #include "test_files.h"
 
 #include <algorithm>
+#include <cwchar>
+
+DWORD WaitScale() {
+  static const DWORD scale = [] {
+    wchar_t value[16] = L"";
+    DWORD length = GetEnvironmentVariableW(L"QUELLMAR_WAIT_SCALE", value, 16);
+    DWORD parsed = length > 0 && length < 16 ? std::wcstoul(value, nullptr, 10) : 0;
+    return parsed > 0 ? parsed : 1;
+  }();
+  return scale;
+}
 
 std::wstring BuildDirectory() {
   wchar_t path[MAX_PATH];
@@ -123,7 +134,8 @@ void RunUnix(const std::wstring& program, const std::vector<std::wstring>& windo
 
 template <typename Condition>
 bool WaitFor(Condition condition) {
-  for (int waited = 0; !condition() && waited < 10000; waited += 10)
+  const DWORD patience = 10000 * WaitScale();
+  for (DWORD waited = 0; !condition() && waited < patience; waited += 10)
     Sleep(10);
   return condition();
 }

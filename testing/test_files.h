@@ -8,6 +8,12 @@
 #include <utility>
 #include <vector>
 
+// How many times longer than usual a test waits for something to happen:
+// QUELLMAR_WAIT_SCALE, which the build sets for the tests where every process
+// start is slow (under an emulator), or 1. A wait only bounds a test that
+// would hang; no test asserts how long anything takes.
+DWORD WaitScale();
+
 // The folder of the running test program, where the launcher and the test
 // tools are built too.
 std::wstring BuildDirectory();

@@ -1,9 +1,10 @@
 #!/bin/bash
 # Runs tools/setup-debian.sh against stand-ins for apt-get, dpkg-query, dpkg,
-# id and sleep, which keep a list of installed packages in a folder of their
-# own and log every call: what the set-up tries, says and returns, with an
-# index that fails, 32-bit Wine that cannot be installed and a required package
-# that cannot, without root, the network or a wait.
+# id, sleep, mount, the 32-bit Wine loader and binfmt_misc, which keep a list
+# of installed packages in a folder of their own and log every call: what the
+# set-up tries, says and returns, with an index that fails, 32-bit Wine that
+# cannot be installed, a required package that cannot, and a kernel that runs
+# no 32-bit code, without root, the network, a wait or the real kernel.
 set -uo pipefail
 setup=$(cd "$(dirname "$0")" && pwd)/setup-debian.sh
 work=$(mktemp -d)
@@ -70,6 +71,31 @@ stand_in sleep <<'EOF'
 #!/bin/bash
 echo "sleep $*" >>"$STANDIN/log"
 EOF
+# mount -t binfmt_misc binfmt_misc DIR: DIR gets its register file, unless
+# mounting is refused, as in a container.
+stand_in mount <<'EOF'
+#!/bin/bash
+echo "mount $*" >>"$STANDIN/log"
+if [ -e "$STANDIN/mount-refused" ]; then
+  echo "mount: ${!#}: permission denied."
+  exit 32
+fi
+touch "${!#}/register"
+EOF
+# The 32-bit Wine loader runs where the kernel runs 32-bit code, or once an
+# i386 handler is registered (written to register, or there from before),
+# unless that handler's emulator is broken.
+stand_in wine32-loader <<'EOF'
+#!/bin/bash
+binfmt=$STANDIN/binfmt
+if [ -e "$STANDIN/no-ia32" ]; then
+  if [ -e "$STANDIN/emulator-broken" ] || ! { [ -s "$binfmt/register" ] || [ -e "$binfmt/qemu-i386" ]; }; then
+    echo "$0: cannot execute binary file: Exec format error" >&2
+    exit 126
+  fi
+fi
+echo "wine-8.0"
+EOF
 
 required="cmake ninja-build git bsdutils g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 googletest wine wine64 zip osslsigncode openssl"
@@ -83,13 +109,15 @@ new_machine() {
   : >"$STANDIN/uninstallable"
   : >"$STANDIN/architectures"
   echo 0 >"$STANDIN/uid"
+  mkdir -p "$STANDIN/binfmt"  # binfmt_misc, not mounted
 }
 
 # run_setup: runs the set-up, keeping its output, its exit status and the log
 # of this run's calls.
 run_setup() {
   : >"$STANDIN/log"
-  PATH=$work/bin:$PATH "$setup" >"$STANDIN/output" 2>&1
+  PATH=$work/bin:$PATH QUELLMAR_WINE32_LOADER=$work/bin/wine32-loader \
+    QUELLMAR_BINFMT_MISC=$STANDIN/binfmt "$setup" >"$STANDIN/output" 2>&1
   status=$?
 }
 
@@ -159,12 +187,75 @@ expect_calls '^sleep' 0 "$case_"
 expect_installed zip "$case_"
 expect_installed wine32:i386 "$case_"
 
-# Everything installed: no apt-get, nothing said.
+# Everything installed, on a kernel that runs 32-bit code: no apt-get, no
+# emulator, nothing said.
 run_setup
 case_=all-installed
 expect_status 0 "$case_"
 expect_calls '^apt-get' 0 "$case_"
+expect_calls '^mount' 0 "$case_"
 [ ! -s "$STANDIN/output" ] || fail "$case_: said something"
+
+# A fresh machine whose kernel runs no 32-bit code: the emulator is installed
+# in the same run, binfmt_misc mounted and the handler registered, said in one
+# line; the 32-bit loader runs then.
+new_machine no-ia32
+touch "$STANDIN/no-ia32"
+run_setup
+case_=no-ia32
+expect_status 0 "$case_"
+expect_calls '^apt-get update' 1 "$case_"
+expect_installed qemu-user-static "$case_"
+expect_calls "^mount -t binfmt_misc binfmt_misc $STANDIN/binfmt\$" 1 "$case_"
+registration=':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F'
+[ "$(cat "$STANDIN/binfmt/register")" = "$registration" ] ||
+  fail "$case_: registered '$(cat "$STANDIN/binfmt/register")'"
+expect_output "this kernel cannot run 32-bit programs (Exec format error): they run under /usr/bin/qemu-i386-static (installed qemu-user-static, mounted binfmt_misc, registered /usr/bin/qemu-i386-static for i386 programs in binfmt_misc)" "$case_"
+[ "$(grep -c 'qemu' "$STANDIN/output")" -eq 1 ] || fail "$case_: the emulator on more than one line"
+
+# The same machine after a reboot, which forgets binfmt_misc: a user who is
+# not root is told how, and nothing is tried.
+rm -rf "$STANDIN/binfmt"
+mkdir "$STANDIN/binfmt"
+echo 1000 >"$STANDIN/uid"
+run_setup
+case_=rebooted-not-root
+expect_status 0 "$case_"
+expect_calls '^mount' 0 "$case_"
+expect_output "this kernel cannot run 32-bit programs (Exec format error), so the x86 Wine tests are skipped; to run them under qemu-i386-static, run tools/setup-debian.sh as root" "$case_"
+[ "$(wc -l <"$STANDIN/output")" -eq 1 ] || fail "$case_: more than one line"
+
+# ... and root mounts and registers again, with no apt-get.
+echo 0 >"$STANDIN/uid"
+run_setup
+case_=rebooted
+expect_status 0 "$case_"
+expect_calls '^apt-get' 0 "$case_"
+expect_calls '^mount' 1 "$case_"
+expect_output "(mounted binfmt_misc, registered /usr/bin/qemu-i386-static for i386 programs in binfmt_misc)" "$case_"
+
+# A handler registered before, whose emulator does not run the loader: the
+# set-up says so and registers nothing over it.
+: >"$STANDIN/binfmt/register"
+printf 'enabled\ninterpreter /usr/bin/qemu-i386\nflags: \noffset 0\nmagic 7f454c4601010100000000000000000002000300\n' \
+  >"$STANDIN/binfmt/qemu-i386"
+touch "$STANDIN/emulator-broken"
+run_setup
+case_=broken-handler
+expect_status 0 "$case_"
+[ ! -s "$STANDIN/binfmt/register" ] || fail "$case_: registered again"
+expect_output "the binfmt_misc handler qemu-i386 registered for them does not run them either, so the x86 Wine tests are skipped" "$case_"
+
+# A container that may not mount binfmt_misc: the x86 Wine tests are skipped,
+# with mount's own reason.
+new_machine container
+touch "$STANDIN/no-ia32" "$STANDIN/mount-refused"
+printf '%s\n' $required wine32:i386 qemu-user-static >"$STANDIN/installed"
+run_setup
+case_=container
+expect_status 0 "$case_"
+expect_output "this kernel cannot run 32-bit programs (Exec format error), and binfmt_misc could not be mounted (mount: $STANDIN/binfmt: permission denied.), so the x86 Wine tests are skipped" "$case_"
+[ ! -e "$STANDIN/binfmt/register" ] || fail "$case_: registered"
 
 # A required package that cannot be installed stops the set-up, named.
 new_machine required-fails

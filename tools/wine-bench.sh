@@ -13,5 +13,6 @@ cmake --preset windows-x64
 cmake --build --preset windows-x64
 
 build=$PWD/build/windows-x64
-QUELLMAR_WINE_ROOT=$build/bench-wine \
+# A benchmark prints figures, not a GoogleTest report.
+QUELLMAR_WINE_ROOT=$build/bench-wine QUELLMAR_GOOGLETEST=0 \
   tools/wine-test-run.sh /usr/lib/wine/wine64 "$build/$program.exe" "$@"

@@ -11,12 +11,22 @@ wine_fresh_prefix() {
   (
     flock 9
     if [ ! -f "$pristine/.complete" ]; then
+      # The prefix's 32-bit side is made by 32-bit programs: one made where
+      # LOADER cannot run lacks it for good, and starts no 32-bit program
+      # (0xC0000135).
+      if ! "$loader" --version </dev/null >/dev/null 2>&1; then
+        echo "$loader cannot run here, so no Wine prefix is made for it" >&2
+        exit 1
+      fi
       rm -rf "$pristine"
-      WINEPREFIX=$pristine WINEDEBUG=-all "$loader" wineboot -i </dev/null >/dev/null 2>&1
+      # The 64-bit loader makes a win64 prefix, which runs 32-bit programs
+      # through the 32-bit loader as well; it makes it in about half the time
+      # the 32-bit loader takes where 32-bit code runs under an emulator.
+      WINEPREFIX=$pristine WINEDEBUG=-all "${loader%/*}/wine64" wineboot -i </dev/null >/dev/null 2>&1
       WINEPREFIX=$pristine "${loader%/*}/wineserver" -w </dev/null >/dev/null 2>&1
       touch "$pristine/.complete"
     fi
-  ) 9>"$root/pristine.lock"
+  ) 9>"$root/pristine.lock" || return 1
   cp -a "$pristine" "$prefix"
 }
 

@@ -7,6 +7,11 @@
 # console only on a terminal. The program's standard output and error go to a
 # file, which is printed when it ends: the terminal carries the console's
 # screen, not the test's report.
+#
+# A GoogleTest program passes only when its report closes with every test it
+# started passed (or skipped) and shows no failure: a program that Wine loses
+# mid-run can end with status 0. QUELLMAR_GOOGLETEST=0 runs another program,
+# which its exit status alone judges.
 set -u
 source "$(dirname "$0")/wine-prefix.sh"
 
@@ -19,7 +24,7 @@ root=${QUELLMAR_WINE_ROOT:-$PWD/wine}
 mkdir -p "$root"
 run=$(mktemp -d "$root/run.XXXXXX")
 prefix=$run/prefix
-wine_fresh_prefix "$loader" "$root" "$prefix"
+wine_fresh_prefix "$loader" "$root" "$prefix" || exit 1
 export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all}
 
 # The test programs delete and rewrite files on C:, and do so only where they
@@ -45,6 +50,29 @@ exec 3<&-
 
 wine_stop_server "$loader"
 cat "$run/output"
+
+# The last run's counts (GoogleTest repeats its report with --gtest_repeat):
+# "started passed skipped failed", empty where it started none.
+googletest_counts() {
+  sed 's/\r$//' "$run/output" | awk '
+    /^\[==========\] Running [0-9]+ tests? from / { started = $3; passed = 0; skipped = 0; failed = 0 }
+    /^\[  PASSED  \] [0-9]+ tests?\./ { passed = $4 }
+    /^\[  SKIPPED \] [0-9]+ tests?,/ { skipped = $4 }
+    /^\[  FAILED  \] / { failed++ }
+    END { if (started != "") print started, passed, skipped, failed }'
+}
+if [ "$status" -eq 0 ] && [ "${QUELLMAR_GOOGLETEST:-1}" != 0 ]; then
+  read -r started passed skipped failed < <(googletest_counts) || true
+  if [ -z "${started:-}" ]; then
+    echo "$(basename "$program") ran no GoogleTest tests, though it ended with status 0" >&2
+    status=1
+  elif [ "$failed" -ne 0 ] || [ $((passed + skipped)) -ne "$started" ]; then
+    echo "$(basename "$program") started $started tests, but its report does not close with all" \
+      "$started passed ($passed passed, $skipped skipped, $failed failure lines): it ended early" \
+      "or failed, though with status 0" >&2
+    status=1
+  fi
+fi
 if [ "$status" -eq 0 ] || [ -z "${QUELLMAR_KEEP_FAILED_PREFIX:-}" ]; then
   rm -rf "$run"
 else

@@ -169,7 +169,7 @@ TEST_F(HeldFolderTest, FolderHeldForAMomentIsRemovedOnceLetGo) {
   ASSERT_TRUE(WaitUntil([] { return !HoldsAnyFile(kInstall); }));  // the files are deleted
   // Let go after the launcher's first attempt to remove the folder, as a
   // scanner does once it has looked.
-  Sleep(500);
+  Sleep(500 * WaitScale());
   LetGo();
   ExpectScreen(kSuccessScreen);
   EXPECT_FALSE(Exists(kInstall));
