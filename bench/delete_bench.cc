@@ -24,7 +24,6 @@
 
 namespace {
 
-constexpr wchar_t kInstall[] = L"C:\\Quellmar";
 // The folders that an uninstall removes: a tree of others would stay.
 constexpr const wchar_t* kFolders[] = {
     L"",
@@ -39,7 +38,7 @@ constexpr const wchar_t* kFolders[] = {
 constexpr DWORD kCommandPatience = 10 * 60 * 1000;
 
 bool WriteTree(long files) {
-  RemoveTree(kInstall);
+  RemoveTree(install_directory);
   const long folders = sizeof kFolders / sizeof kFolders[0];
   for (long i = 0; i < files; ++i) {
     wchar_t name[32];
@@ -49,7 +48,8 @@ bool WriteTree(long files) {
                        : i % 50 == 1 ? FILE_ATTRIBUTE_HIDDEN
                                      : 0;
     std::string bytes = "file " + std::to_string(i) + std::string(i % 97, 'x');
-    if (!WriteBytes(std::wstring(kInstall) + kFolders[i % folders] + name, bytes, attributes))
+    if (!WriteBytes(std::wstring(install_directory) + kFolders[i % folders] + name, bytes,
+                    attributes))
       return false;
   }
   return true;
@@ -66,7 +66,7 @@ double TimeLauncherDeletion() {
               installation.remove(Removal::uninstall);
   }
   double end = NowMs();
-  if (!removed || Exists(kInstall)) {
+  if (!removed || Exists(install_directory)) {
     std::printf("the launcher's deletion left C:\\Quellmar (error %lu)\n", GetLastError());
     return -1;
   }
@@ -77,7 +77,7 @@ double TimeInterpreterDeletion(ConsoleSession& console, const std::wstring& inte
   double time = TimeCommand(console, interpreter,
                             L"\"del /f /s /q C:\\Quellmar\\* >nul & rd /s /q C:\\Quellmar\"",
                             L"C:\\", kCommandPatience);
-  if (time >= 0 && Exists(kInstall)) {
+  if (time >= 0 && Exists(install_directory)) {
     std::printf("del and rd left C:\\Quellmar\n");
     return -1;
   }

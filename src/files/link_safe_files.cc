@@ -145,11 +145,16 @@ constexpr DWORD disposition_posix_semantics = 0x2;
 // it refuses every later one alike, and each refusal would cost a call.
 bool posix_deletion_unknown = false;
 
+// Whether a deletion whose name goes as |name| says asks for POSIX deletion.
+bool asks_posix_deletion(NameGoes name) {
+  return name == NameGoes::at_once && !posix_deletion_unknown;
+}
+
 bool set_delete_disposition(HANDLE handle, NameGoes name) {
   // Windows before 10 1607 refuses the class (ERROR_INVALID_PARAMETER), and
   // a drive without POSIX semantics answers as it likes: whatever the answer,
   // the deletion that every Windows knows is tried, and its answer stands.
-  if (name == NameGoes::at_once && !posix_deletion_unknown) {
+  if (asks_posix_deletion(name)) {
     DispositionInfoEx at_once = {disposition_delete | disposition_posix_semantics};
     if (SetFileInformationByHandle(handle, file_disposition_info_ex, &at_once, sizeof at_once))
       return true;
@@ -288,19 +293,20 @@ bool delete_file_in(HANDLE folder, const ListedEntry& entry, NameGoes name) {
   // as the handle closes, which costs no call of its own, as del does. Such
   // an open is refused (ERROR_ACCESS_DENIED) for a file made read-only since
   // the listing, which then goes the long way.
-  bool read_only = (entry.attributes & FILE_ATTRIBUTE_READONLY) != 0;
-  if (!read_only && !(name == NameGoes::at_once && !posix_deletion_unknown)) {
+  bool long_way = (entry.attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  if (!long_way && !asks_posix_deletion(name)) {
     how.options = nt_delete_on_close;
     if (open_in(folder, entry.name, how))
       return true;  // deleted as the handle closed
     if (GetLastError() != ERROR_ACCESS_DENIED)
       return false;
     how.options = 0;
+    long_way = true;
   }
   FileHandle file = open_in(folder, entry.name, how);
   if (!file)
     return false;
-  if (!read_only) {
+  if (!long_way) {
     if (set_delete_disposition(file.get(), name))
       return true;
     if (GetLastError() != ERROR_ACCESS_DENIED)
