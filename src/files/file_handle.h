@@ -97,6 +97,14 @@ class FileHandles {
   bool keep(FileHandle handle);
   void close_all();
 
+  std::size_t count() const {
+    return count_;
+  }
+  // The handle kept |index|-th, still owned here.
+  HANDLE operator[](std::size_t index) const {
+    return handles_[index];
+  }
+
  private:
   HANDLE* handles_ = nullptr;
   std::size_t count_ = 0;

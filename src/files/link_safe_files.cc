@@ -151,7 +151,7 @@ bool asks_posix_deletion(NameGoes name) {
 }
 
 bool set_delete_disposition(HANDLE handle, NameGoes name) {
-  // Windows before 10 1607 refuses the class (ERROR_INVALID_PARAMETER), and
+  // Windows before 10 1709 refuses the class (ERROR_INVALID_PARAMETER), and
   // a drive without POSIX semantics answers as it likes: whatever the answer,
   // the deletion that every Windows knows is tried, and its answer stands.
   if (asks_posix_deletion(name)) {
@@ -239,8 +239,9 @@ FileHandle hold_subfolder(HANDLE folder, EntryName name, SubfolderHold hold) {
   return open_through_handle(folder, name, how);
 }
 
-FileHandle make_held_temporary_file_in(HANDLE folder, EntryName name) {
-  EntryOpen how = {DELETE | SYNCHRONIZE, 0, nt_create, Kind::file, true};
+FileHandle make_held_keeper_folder_in(HANDLE folder, EntryName name) {
+  // Just made, it is empty and no link: nothing to check.
+  EntryOpen how = {deletion_access, 0, nt_create, Kind::folder, true};
   how.attributes = FILE_ATTRIBUTE_HIDDEN;
   how.options = nt_delete_on_close;
   return open_through_handle(folder, name, how);
@@ -290,9 +291,11 @@ bool rename_held_folder(HANDLE folder, const wchar_t* path) {
 bool delete_file_in(HANDLE folder, const ListedEntry& entry, NameGoes name) {
   EntryOpen how = {deletion_access, share_all, nt_open_existing, Kind::file, false};
   // The listing tells which files are read-only; the others are opened to go
-  // as the handle closes, which costs no call of its own, as del does. Such
-  // an open is refused (ERROR_ACCESS_DENIED) for a file made read-only since
-  // the listing, which then goes the long way.
+  // as the handle closes, which costs no call of its own. Their names go with
+  // the last handle, a scanner's too (del on Windows 10 1903 and later lets
+  // the name go at once): so only where the name may wait. Such an open is
+  // refused (ERROR_ACCESS_DENIED) for a file made read-only since the
+  // listing, which then goes the long way.
   bool long_way = (entry.attributes & FILE_ATTRIBUTE_READONLY) != 0;
   if (!long_way && !asks_posix_deletion(name)) {
     how.options = nt_delete_on_close;

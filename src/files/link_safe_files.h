@@ -68,15 +68,18 @@ enum class SubfolderHold { make, existing };
 // inherit the handle, so that it stays held while one of them runs.
 FileHandle hold_subfolder(HANDLE folder, EntryName name, SubfolderHold hold);
 
-// Makes the file |name| in |folder|, where nothing of that name may be
-// (ERROR_ALREADY_EXISTS), hidden, and holds it: nobody else may open it but
-// to read its attributes, and so nobody can rename or delete it, while its
-// handle is open. It goes when its last handle closes; the processes that
-// this one starts inherit the handle. A folder that holds it is not empty,
-// and Windows makes no empty folder a junction or other reparse point, which
-// anybody who may write its attributes could otherwise do to a held folder:
-// no share mode keeps that out.
-FileHandle make_held_temporary_file_in(HANDLE folder, EntryName name);
+// Makes the folder |name| in |folder|, where nothing of that name may be
+// (ERROR_ALREADY_EXISTS), hidden, and holds it as make_held_folder_in does:
+// nobody else may open it but for its attributes, and so nobody can rename or
+// remove it while its handle is open; and nothing can be renamed onto its
+// name, since Windows renames nothing over a folder (a POSIX rename replaces a
+// file even while it is held open). It is deleted when its last handle
+// closes, unless something was put into it meanwhile; the processes that this
+// one starts inherit the handle. A folder that holds it is not empty, and
+// Windows makes no folder that is not empty a junction or other reparse
+// point, which anybody who may write its attributes could otherwise do to a
+// held folder: no share mode keeps that out.
+FileHandle make_held_keeper_folder_in(HANDLE folder, EntryName name);
 
 // Whether the folder that |folder| holds is still a folder and no link, as
 // the handle tells; false with link_in_the_way when it has become a link, or
@@ -95,7 +98,7 @@ bool rename_held_folder(HANDLE folder, const wchar_t* path);
 // When the name of a deleted file or folder goes: when its last handle
 // closes, a reader's too (a scanner may hold it for a while, and until then
 // its folder cannot be removed); or at once, where Windows can (POSIX
-// semantics: Windows 10 1607 and later, on NTFS; elsewhere it goes with the
+// semantics: Windows 10 1709 and later, on NTFS; elsewhere it goes with the
 // last handle).
 enum class NameGoes { with_last_handle, at_once };
 

@@ -67,15 +67,17 @@ class InstallDirectory {
   bool finish();
 
   // Deletes every file in the held C:\Quellmar and in its folders, hidden,
-  // system and read-only ones too, but for the mark, and leaves the folders.
-  // It never enters a link: what a link leads to is not the installation's.
-  // A file that cannot be deleted does not stop the others; returns false,
-  // with the last-error value of the first such file, or of a folder that
-  // could not be listed.
+  // system and read-only ones too, but for the mark and what a keeper that a
+  // launcher left holds, and leaves the folders. It never enters a link: what
+  // a link leads to is not the installation's. A file held for a moment is
+  // waited for, about two seconds; one that still cannot be deleted does not
+  // stop the others. Returns false, with the last-error value of the first
+  // such file, or of a folder that could not be listed.
   bool delete_files();
 
   // Removes the held C:\Quellmar with its mark when nothing else is in it;
-  // for the uninstall, the known subdirectories first, deepest first. It is
+  // for the uninstall, the known subdirectories and empty keepers first,
+  // deepest first. It is
   // renamed, marked, to the work name beside it, and there the mark goes,
   // then the folder: a scanner or the indexer may hold the deleted mark, and
   // so the folder, for as long as it likes, and C:\Quellmar must never be

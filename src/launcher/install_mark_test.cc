@@ -315,7 +315,7 @@ TEST_F(UnfinishedInstallTest, NothingIsLeftInTheCopysWayOverAnUnfinishedInstalla
 
   // A keeper that a power cut left in a payload folder (it goes when the
   // launcher lets go of it, otherwise) is the launcher's own.
-  ASSERT_TRUE(WriteBytes(held_folder + L"\\QuellmarLaunch.copying", "", FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(MakeDirectories(held_folder + L"\\QuellmarLaunch.copying"));
   RemoveTree(kStandinLog);
   ExpectNextLaunchInstallsAfresh();
   RemoveTree(L"C:\\mine");
@@ -324,8 +324,8 @@ TEST_F(UnfinishedInstallTest, NothingIsLeftInTheCopysWayOverAnUnfinishedInstalla
 TEST_F(UnfinishedInstallTest, NothingCanBeSwappedDuringTheCopy) {
   // No payload folder is empty when xcopy starts: another user may make an
   // empty folder a junction where it stands, however it is held. Nobody else
-  // can delete or rename what fills it, and nothing of that is left once the
-  // copy has failed.
+  // can remove or rename what fills it, nor rename a file of theirs onto its
+  // name, and nothing of that is left once the copy has failed.
   StartCopyThatWaits(L"1", L"rem nothing copied");
   for (const std::wstring& entry : ListTree(kPayloadFolder)) {
     if (entry.back() == L'\\') {
@@ -335,9 +335,15 @@ TEST_F(UnfinishedInstallTest, NothingCanBeSwappedDuringTheCopy) {
   }
   const std::wstring keeper = std::wstring(kInstall) + L"\\document\\QuellmarLaunch.copying";
   EXPECT_EQ(ListTree(std::wstring(kInstall) + L"\\document"),
-            std::vector<std::wstring>{L"QuellmarLaunch.copying"});
-  EXPECT_FALSE(DeleteFileW(keeper.c_str()));
+            std::vector<std::wstring>{L"QuellmarLaunch.copying\\"});
+  const std::wstring theirs = L"C:\\theirs";
+  ASSERT_TRUE(WriteBytes(theirs, "not a folder"));
+  EXPECT_FALSE(RemoveDirectoryW(keeper.c_str()));
   EXPECT_FALSE(MoveFileW(keeper.c_str(), (std::wstring(kInstall) + L"\\moved").c_str()));
+  EXPECT_FALSE(MoveFileExW(theirs.c_str(), keeper.c_str(), MOVEFILE_REPLACE_EXISTING));
+  constexpr DWORD kHiddenFolder = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN;
+  EXPECT_EQ(GetFileAttributesW(keeper.c_str()) & kHiddenFolder, kHiddenFolder);
+  RemoveTree(theirs);
   ASSERT_TRUE(WriteBytes(kRelease, "go on"));
   ExpectFailure(15, L"System command XCOPY not executed.");
   EXPECT_FALSE(Exists(kInstall));

@@ -10,9 +10,9 @@
 //   it is held without FILE_SHARE_DELETE from the moment the action opens it,
 //   and DELETE access is asked for only for the removal itself.
 // - A program that holds a file or folder (a command window, DosBox, a
-//   scanner for a moment): each step waits about two seconds for a passing
-//   hold, then stops and says why; nothing is left half-done but what the
-//   report names.
+//   scanner for a moment): each step, and each file's deletion, waits about
+//   two seconds for a passing hold, then stops and says why; nothing is left
+//   half-done but what the report names.
 // - A launcher ended at any moment, by a closed window or a power cut: until
 //   C:\Quellmar is gone it carries its mark, so that no launch starts it as a
 //   finished installation; it goes from there in one step, a rename to the
@@ -34,6 +34,7 @@
 #include "files/retry.h"
 #include "files/tree_walk.h"
 #include "launcher/install_directory.h"
+#include "launcher/payload_tree.h"
 #include "launcher/work_directory.h"
 
 namespace {
@@ -62,12 +63,21 @@ bool is_mark(const TreeVisit& visit) {
   return is_install_mark({visit.path, visit.path_length});
 }
 
+// A keeper folder that a launcher cut off left in a payload folder is the
+// launcher's own and goes when empty; what somebody else put into it is not
+// the installation's, and keeps it, as any folder that is not the payload's.
+bool is_keeper_folder(const TreeVisit& visit) {
+  return visit.phase != Phase::file && is_keeper_name(visit.entry->name);
+}
+
 Step delete_installed_file(const TreeVisit& visit, void*) {
-  if (is_mark(visit))
+  if (is_mark(visit) || is_keeper_folder(visit))
     return Step::skip_contents;
   if (visit.phase != Phase::file)
     return Step::go_on;
-  return delete_file_in(visit.folder, *visit.entry) ? Step::go_on : Step::failed;
+  bool deleted = retry([&visit] { return delete_file_in(visit.folder, *visit.entry); });
+  // One that went meanwhile, or whose pending deletion was waited out, is gone.
+  return deleted || GetLastError() == ERROR_FILE_NOT_FOUND ? Step::go_on : Step::failed;
 }
 
 Step remove_known_subdirectory(const TreeVisit& visit, void*) {
@@ -77,7 +87,8 @@ Step remove_known_subdirectory(const TreeVisit& visit, void*) {
     SetLastError(link_in_the_way);
     return Step::failed;
   }
-  if (visit.phase == Phase::leaving_folder && is_known_subdirectory(visit))
+  if (visit.phase == Phase::leaving_folder &&
+      (is_known_subdirectory(visit) || is_keeper_folder(visit)))
     remove_subfolder(visit.folder, visit.entry->name);  // only when empty
   return Step::go_on;
 }

@@ -2,7 +2,6 @@
 
 #include "command/run_command.h"
 #include "console/console_interrupts.h"
-#include "files/file_handle.h"
 #include "launcher/actions.h"
 #include "launcher/install_directory.h"
 #include "launcher/package_directory.h"
@@ -21,13 +20,14 @@ bool undo_copy(InstallDirectory& installation) {
 
 // Copies the payload folder, the current directory, into the payload's
 // folders, made and held in C:\Quellmar until the copy is checked: the copy
-// counts only when the installation then holds the whole payload, a status of
-// 0 alone is no proof. The copy's last-error value goes to |copy_error| (or
-// that of a folder that could not be held).
+// counts only when its folders are still folders and the installation then
+// holds the whole payload, a status of 0 alone is no proof. The copy's
+// last-error value goes to |copy_error| (or that of a folder that could not be
+// held, or that has become a link).
 bool copy_into_held_folders(const InstallDirectory& installation, DWORD* copy_error) {
-  FileHandles folders;
-  bool copied = hold_payload_folders(installation, &folders) &&
-                run_command(L"xcopy *.* C:\\Quellmar /e /h /i") == 0;
+  HeldPayloadFolders folders;
+  bool copied = folders.hold(installation) &&
+                run_command(L"xcopy *.* C:\\Quellmar /e /h /i") == 0 && folders.are_still_plain();
   *copy_error = GetLastError();
   return copied && installation_matches_payload(installation);
 }

@@ -15,8 +15,8 @@ namespace {
 
 constexpr std::size_t install_directory_length = sizeof install_directory / sizeof(wchar_t) - 1;
 
-// The file that keeps each held payload folder from being empty while the
-// copy runs (see make_held_temporary_file_in): of the mark's family, and
+// The folder that keeps each held payload folder from being empty while the
+// copy runs (see make_held_keeper_folder_in): of the mark's family, and
 // refused in a payload at any depth. One that a power cut left behind is the
 // launcher's own, and goes with the payload's paths.
 constexpr wchar_t keeper_name_text[] = L"QuellmarLaunch.copying";
@@ -39,8 +39,7 @@ Step stop_at_unfit_path(const TreeVisit& visit, void* context) {
   // the separator behind it: "<payload folder>\" as it reads, "C:\Quellmar\"
   // as it writes.
   std::size_t longest_path_prefix = *static_cast<const std::size_t*>(context);
-  if (is_install_mark({visit.path, visit.path_length}) ||
-      same_name(visit.entry->name, keeper_name)) {
+  if (is_install_mark({visit.path, visit.path_length}) || is_keeper_name(visit.entry->name)) {
     SetLastError(ERROR_FILE_EXISTS);
     return Step::stop;
   }
@@ -74,23 +73,26 @@ Step stop_at_difference(const TreeVisit& visit, void*) {
 }
 
 // What one pass of the clearing met: payload files found in the installation,
-// and links at payload paths.
+// keepers held in payload folders, and links at payload paths.
 struct Clearing {
   std::size_t files_found;
+  std::size_t keepers_held;
   bool link_found;
 };
 
 // Removes the installed payload folder |name| in |folder| when nothing is
-// left in it but, at most, a keeper that a launcher cut off left behind.
-void remove_cleared_folder(HANDLE folder, EntryName name) {
+// left in it but, at most, a keeper of a launcher's: one that a power cut left
+// behind, or one whose deletion a program that holds it keeps back, on a
+// Windows that cannot let its name go at once. Returns false when such a
+// keeper keeps the folder, which is worth another pass.
+bool remove_cleared_folder(HANDLE folder, EntryName name) {
+  bool keeper_held = false;
   {
     FileHandle installed = open_subfolder(folder, name);
-    if (installed) {
-      delete_file_in(installed.get(), {keeper_name, FILE_ATTRIBUTE_HIDDEN, 0, 0},
-                     NameGoes::at_once);
-    }
+    if (installed && !remove_subfolder(installed.get(), keeper_name, NameGoes::at_once))
+      keeper_held = is_held(GetLastError());
   }
-  remove_subfolder(folder, name, NameGoes::at_once);
+  return remove_subfolder(folder, name, NameGoes::at_once) || !keeper_held;
 }
 
 // What is cleared goes from its folder's listing at once where Windows can,
@@ -120,16 +122,17 @@ Step clear_installed_entry(const TreeVisit& visit, void* context) {
     case Phase::link:
     case Phase::leaving_folder:
       // Only when nothing else is left in it.
-      remove_cleared_folder(visit.mirror_folder, installed->name);
+      if (!remove_cleared_folder(visit.mirror_folder, installed->name))
+        ++clearing.keepers_held;
       return Step::go_on;
   }
   return Step::go_on;
 }
 
 // One pass over the payload's paths in the installation. True when it found
-// no payload file there, nor any link.
+// no payload file there, no keeper held, nor any link.
 bool clear_once(HANDLE installed) {
-  Clearing clearing = {0, false};
+  Clearing clearing = {0, 0, false};
   bool walked = walk_payload(installed, {clear_installed_entry, &clearing});
   if (clearing.link_found) {
     SetLastError(link_in_the_way);
@@ -137,16 +140,18 @@ bool clear_once(HANDLE installed) {
   }
   // Each was deleted; one that a later pass still finds is pending (Windows
   // would answer its open so).
-  if (walked && clearing.files_found > 0)
+  bool left = clearing.files_found > 0 || clearing.keepers_held > 0;
+  if (walked && left)
     SetLastError(ERROR_ACCESS_DENIED);
-  return walked && clearing.files_found == 0;
+  return walked && !left;
 }
 
 // The held folder of each depth of the walk, [0] being C:\Quellmar: the one
 // that the next folder below is made in.
 constexpr std::size_t deepest_payload_folder = max_folder_path_units / 2;
 struct FolderHolding {
-  FileHandles* held;
+  FileHandles* folders;
+  FileHandles* keepers;
   HANDLE above[deepest_payload_folder + 1];
 };
 
@@ -159,7 +164,7 @@ std::size_t depth_of(const TreeVisit& visit) {
 
 // Makes the payload folder |name| in |above|, or opens the one |listed|
 // there, and holds it. A passing hold is waited out: on Windows before 10
-// 1607 a folder that the clearing removed stays listed while a program still
+// 1709 a folder that the clearing removed stays listed while a program still
 // has it open, and refuses to be opened until it is gone.
 FileHandle hold_payload_folder(HANDLE above, EntryName name, bool listed) {
   SubfolderHold hold = listed ? SubfolderHold::existing : SubfolderHold::make;
@@ -177,16 +182,17 @@ FileHandle hold_payload_folder(HANDLE above, EntryName name, bool listed) {
 }
 
 // Puts a keeper into the held payload folder |folder|, so that it is never
-// empty while the copy runs, and keeps it in |held|. In the moment before, it
-// was empty, and somebody may have made it a junction: it is asked once more
-// whether it is a link (link_in_the_way), after which nobody can make it one.
-bool keep_filled(HANDLE folder, FileHandles* held) {
+// empty while the copy runs, and keeps it in |keepers|. In the moment before,
+// it was empty, and somebody may have made it a junction: it is asked once
+// more whether it is a link (link_in_the_way), after which nobody can make it
+// one.
+bool keep_filled(HANDLE folder, FileHandles* keepers) {
   FileHandle keeper;
   bool made = retry([&] {
-    keeper = make_held_temporary_file_in(folder, keeper_name);
+    keeper = make_held_keeper_folder_in(folder, keeper_name);
     return keeper.valid();
   });
-  return made && held->keep(std::move(keeper)) && is_still_plain_folder(folder);
+  return made && keepers->keep(std::move(keeper)) && is_still_plain_folder(folder);
 }
 
 Step hold_installed_folder(const TreeVisit& visit, void* context) {
@@ -212,7 +218,7 @@ Step hold_installed_folder(const TreeVisit& visit, void* context) {
     return Step::stop;
   }
   HANDLE held = folder.get();
-  if (!holding.held->keep(std::move(folder)) || !keep_filled(held, holding.held))
+  if (!holding.folders->keep(std::move(folder)) || !keep_filled(held, holding.keepers))
     return Step::stop;
   holding.above[depth + 1] = held;
   return Step::go_on;
@@ -236,11 +242,36 @@ bool installation_matches_payload(const InstallDirectory& installation) {
   return walk_payload(installation.handle(), {stop_at_difference, nullptr});
 }
 
-bool hold_payload_folders(const InstallDirectory& installation, FileHandles* held) {
+bool is_keeper_name(EntryName name) {
+  return same_name(name, keeper_name);
+}
+
+bool HeldPayloadFolders::hold(const InstallDirectory& installation) {
   FolderHolding holding;
-  holding.held = held;
+  holding.folders = &folders_;
+  holding.keepers = &keepers_;
   holding.above[0] = installation.handle();
   return walk_payload(installation.handle(), {hold_installed_folder, &holding});
+}
+
+bool HeldPayloadFolders::are_still_plain() const {
+  for (std::size_t i = 0; i < folders_.count(); ++i) {
+    if (!is_still_plain_folder(folders_[i]))
+      return false;
+  }
+  return true;
+}
+
+void HeldPayloadFolders::let_go() {
+  DWORD error = GetLastError();
+  // Deleted on close alone, a keeper that a scanner or the indexer holds
+  // (for its attributes: no share mode keeps that out) would stay listed, and
+  // keep its folder from being removed, until that program lets go.
+  for (std::size_t i = keepers_.count(); i > 0; --i)
+    delete_held_entry(keepers_[i - 1], NameGoes::at_once);
+  keepers_.close_all();
+  folders_.close_all();
+  SetLastError(error);
 }
 
 bool clear_payload_paths(const InstallDirectory& installation) {

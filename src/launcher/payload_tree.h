@@ -21,6 +21,10 @@ bool payload_fits_install_directory();
 // success but stopped part-way, or filled the disk, differs in either.
 bool installation_matches_payload(const InstallDirectory& installation);
 
+// Whether |name| is that of a keeper (see HeldPayloadFolders): the
+// launcher's own, wherever it is in an installation, and refused in a payload.
+bool is_keeper_name(EntryName name);
+
 // Removes from the held C:\Quellmar exactly the files and folders whose paths
 // the payload holds, and the keepers that a launcher left in them: files, and
 // folders only when empty and after what is below them; each name goes at
@@ -28,7 +32,7 @@ bool installation_matches_payload(const InstallDirectory& installation);
 // saved work) stays, and a folder that holds such things is no obstacle. It
 // never goes through a junction or other reparse point. A payload file that
 // stays, held open or still being deleted, is tried again for about two
-// seconds.
+// seconds, and so is a keeper that keeps its folder so.
 // Returns false when a payload path is left in the way of a copy: at once,
 // with link_in_the_way, when one is a link, which xcopy would write through;
 // otherwise with the last-error value of a file that stays
@@ -37,19 +41,48 @@ bool installation_matches_payload(const InstallDirectory& installation);
 // be left in the copy's way.
 bool clear_payload_paths(const InstallDirectory& installation);
 
-// Makes every folder of the payload in the held C:\Quellmar, each through the
-// handle of the one above it and never through a link, or opens the one that
-// is there, waiting out a passing hold, and holds it as hold_subfolder does;
-// and puts a keeper into each, a hidden file that nobody else can delete and
-// that goes when |held| lets go of it. Every user of the PC may change what
-// is in C:\Quellmar: a payload folder that nobody can rename cannot be
-// swapped for a junction while xcopy, which writes by path, fills it, and one
-// that is never empty cannot be made a junction where it stands; so the copy
-// cannot be led out of C:\Quellmar. Stops at the first folder that cannot be
-// made, held or kept filled and returns false with its last-error value:
-// link_in_the_way for a link in its place, or one that it became before its
-// keeper was in, ERROR_ALREADY_EXISTS for something else that appeared
-// there. What it held stays in |held| either way, held until |held| goes.
-bool hold_payload_folders(const InstallDirectory& installation, FileHandles* held);
+// The payload's folders in the held C:\Quellmar, made or opened and held while
+// the copy fills them, each with a keeper in it. Every user of the PC may
+// change what is in C:\Quellmar: a payload folder that nobody can rename
+// cannot be swapped for a junction while xcopy, which writes by path, fills
+// it, and one that is never empty cannot be made a junction where it stands;
+// so the copy cannot be led out of C:\Quellmar. A keeper is a hidden folder
+// (see make_held_keeper_folder_in): nobody else can remove or rename it, nor
+// rename anything onto its name. Both are let go of when the object goes.
+class HeldPayloadFolders {
+ public:
+  HeldPayloadFolders() = default;
+  ~HeldPayloadFolders() {
+    let_go();
+  }
+  HeldPayloadFolders(const HeldPayloadFolders&) = delete;
+  HeldPayloadFolders& operator=(const HeldPayloadFolders&) = delete;
+
+  // Makes every folder of the payload in |installation|, each through the
+  // handle of the one above it and never through a link, or opens the one
+  // that is there, waiting out a passing hold, holds it as hold_subfolder
+  // does and puts its keeper into it. Stops at the first folder that cannot
+  // be made, held or kept filled and returns false with its last-error
+  // value: link_in_the_way for a link in its place, or one that it became
+  // before its keeper was in; ERROR_ALREADY_EXISTS for something else in
+  // its place, or a keeper of a launcher's left in it that could not be
+  // removed. What it held stays held until let go of.
+  bool hold(const InstallDirectory& installation);
+
+  // Whether every held folder is still a plain folder, as its handle tells;
+  // false with link_in_the_way for one that has become a link, or the
+  // last-error value of a handle that cannot tell.
+  bool are_still_plain() const;
+
+  // Deletes every keeper, its name going at once where Windows can, so that
+  // no name of the launcher's stays behind while a scanner holds one; a
+  // keeper that somebody put something into stays. Then lets go of the
+  // keepers and the folders. The last-error value stays as it was.
+  void let_go();
+
+ private:
+  FileHandles folders_;
+  FileHandles keepers_;
+};
 
 #endif  // QUELLMAR_LAUNCHER_PAYLOAD_TREE_H_

@@ -44,6 +44,8 @@ TEST_F(UninstallTest, RemovesAFreshInstallationAndConfirms) {
   ASSERT_TRUE(WriteBytes(read_only, "r", FILE_ATTRIBUTE_READONLY));
   ASSERT_TRUE(WriteBytes(std::wstring(kInstall) + L"\\Quellmar.tmp\\4\\swap.sys", "s",
                          FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN));
+  // An empty keeper that a launcher cut off during a copy left.
+  ASSERT_TRUE(MakeDirectories(std::wstring(kInstall) + L"\\QBASIC\\QuellmarLaunch.copying"));
   // The read-only file has another name outside, which must stay read-only.
   const std::wstring other_name = L"C:\\other-name.txt";
   ASSERT_TRUE(CreateHardLinkW(other_name.c_str(), read_only.c_str(), nullptr));
@@ -106,6 +108,24 @@ TEST_F(UninstallTest, FileHeldWithoutDeleteSharingIsReportedWithFourteen) {
             1);
   EXPECT_EQ(ReadBytes(held_path), "how to play");
   EXPECT_TRUE(IsDirectory(std::wstring(kInstall) + L"\\Quellmar.tmp\\4"));
+}
+
+TEST_F(UninstallTest, FileHeldForAMomentIsDeletedOnceLetGo) {
+  Install();
+  // A scanner holds a file that comes late in the walk, and lets go once the
+  // uninstall has begun deleting, within its patience.
+  HANDLE held = CreateFileW((std::wstring(kInstall) + L"\\start.bat").c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  StartLauncher();
+  console_.Char(L'2');
+  EXPECT_TRUE(
+      WaitUntil([] { return !Exists(std::wstring(kInstall) + L"\\document\\manual.txt"); }));
+  Sleep(1000);
+  CloseHandle(held);
+  ExpectScreen(kSuccessScreen);
+  EXPECT_EQ(Choose(L'x'), 0u);
+  EXPECT_FALSE(Exists(kInstall));
 }
 
 TEST_F(UninstallTest, RunsNoProgramOfItsOwnFromPath) {
