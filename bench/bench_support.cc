@@ -61,28 +61,32 @@ std::wstring ComspecInterpreter() {
   return interpreter;
 }
 
-double TimeCommand(ConsoleSession& console, const std::wstring& interpreter, const wchar_t* command,
-                   const std::wstring& directory, DWORD patience_ms) {
+double TimeProgram(ConsoleSession& console, const std::wstring& line, const std::wstring& directory,
+                   DWORD patience_ms) {
   console.Clear();
   StartOptions options;
   options.directory = directory;
-  std::wstring line = L"\"" + interpreter + L"\" /d /c " + command;
   double start = NowMs();
   if (!console.Start(line, options)) {
-    std::printf("cmd.exe could not be started (error %lu)\n", GetLastError());
+    std::printf("%ls could not be started (error %lu)\n", line.c_str(), GetLastError());
     return -1;
   }
   DWORD status = 0;
   if (!console.WaitForExit(&status, patience_ms)) {
-    std::printf("cmd /d /c %ls did not end\n", command);
+    std::printf("%ls did not end\n", line.c_str());
     return -1;
   }
   double end = NowMs();
   if (status != 0) {
-    std::printf("cmd /d /c %ls ended with status %lu\n", command, status);
+    std::printf("%ls ended with status %lu\n", line.c_str(), status);
     return -1;
   }
   return end - start;
+}
+
+double TimeCommand(ConsoleSession& console, const std::wstring& interpreter, const wchar_t* command,
+                   const std::wstring& directory, DWORD patience_ms) {
+  return TimeProgram(console, L"\"" + interpreter + L"\" /d /c " + command, directory, patience_ms);
 }
 
 Summary Summarize(std::vector<double> samples) {

@@ -37,6 +37,13 @@ class ScreenWatch {
 // empty, with a line printed, when there is none.
 std::wstring ComspecInterpreter();
 
+// Runs the program that |line| names, with its arguments, in |directory| in
+// |console| and gives the milliseconds from its start to its end, or a
+// negative value, with a line printed, when it could not be started, did not
+// end within |patience_ms| or ended with another status than 0.
+double TimeProgram(ConsoleSession& console, const std::wstring& line, const std::wstring& directory,
+                   DWORD patience_ms);
+
 // Runs "<interpreter> /d /c <command>" in |directory| in |console| and gives
 // the milliseconds from its start to its end, or a negative value, with a
 // line printed, when it could not be started, did not end within

@@ -1,9 +1,11 @@
 // Times the first launch of the launcher, which copies the payload to
-// C:\Quellmar with xcopy through cmd.exe and checks what arrived, against that
-// copy alone: the same xcopy command through the same cmd.exe, started in the
-// payload folder. The payload is the tests' one plus small files in nested
-// folders, 3,006 files unless told otherwise. Runs alternate, first launch then
-// bare copy, so that a change in the machine's load falls on both alike.
+// C:\Quellmar with xcopy through cmd.exe, checks what arrived and flushes it to
+// the disk, against that copy and flush alone: the same xcopy command through
+// the same cmd.exe, started in the payload folder, followed by a program that
+// flushes each file it wrote. The payload is the tests' one plus small files in
+// nested folders, 3,006 files unless told otherwise. Runs alternate, first
+// launch then bare copy and flush, so that a change in the machine's load falls
+// on both alike.
 //
 // What each figure holds:
 // - First launch: from the moment "1" is typed into the console of a launcher
@@ -11,7 +13,7 @@
 //   That is reading the key, the checks of the package directory and of
 //   C:\Quellmar, the walk that bounds the payload's paths, cmd.exe's and
 //   xcopy's starts, the copy, the walk that holds the installation against the
-//   payload, cmd.exe's start again and the DosBox starter's (a stand-in that
+//   payload and flushes each file, cmd.exe's start again and the DosBox starter's (a stand-in that
 //   ends at once), and the launcher's own end: everything the first launch does
 //   around the copy. Not in it: the launcher's process start and its menu,
 //   which come before the key, are the same on every launch and are what
@@ -19,6 +21,11 @@
 // - Bare copy: from just before cmd.exe is created with
 //   "/d /c xcopy *.* C:\Quellmar /e /h /i" until its process has ended: cmd's
 //   start, xcopy's start, the copy and both ends, as the launcher's copy has.
+// - Flush: right after each bare copy, from just before flush_reference.exe is
+//   created until its process has ended: its start, its walk of C:\Quellmar
+//   and the flush of every file there, through the launcher's own file layer.
+//   A flush costs what the disk costs; the reference is the bare copy and the
+//   flush together, the floor of a copy that is on the disk before it counts.
 // - Launch with the installation present: "1" to the exit when C:\Quellmar is
 //   there already, so nothing is copied or checked; what remains is the
 //   DosBox starter's run through cmd.exe. Taken after each first launch, so
@@ -132,10 +139,11 @@ double TimeLaunch(ConsoleSession& console, ScreenWatch& screen, Launch launch,
   return end - start;
 }
 
-// One bare copy in the payload folder. Gives the milliseconds, or a negative
-// value when the run went wrong.
+// One bare copy in the payload folder, then the flush of what it wrote. Gives
+// the milliseconds of the copy and puts those of the flush into |flush|, or a
+// negative value when a run went wrong.
 double TimeBareCopy(ConsoleSession& console, const std::wstring& interpreter,
-                    const std::vector<std::wstring>& payload_tree) {
+                    const std::vector<std::wstring>& payload_tree, double* flush) {
   RemoveTree(kInstall);
   double time = TimeCommand(console, interpreter, L"xcopy *.* C:\\Quellmar /e /h /i",
                             kPayloadFolder, kCopyPatience);
@@ -143,7 +151,9 @@ double TimeBareCopy(ConsoleSession& console, const std::wstring& interpreter,
     std::printf("the bare copy left an installation that is not the payload\n");
     return -1;
   }
-  return time;
+  *flush = TimeProgram(console, L"\"" + BuiltProgram(L"flush_reference.exe") + L"\"", kPackage,
+                       kCopyPatience);
+  return *flush < 0 ? -1 : time;
 }
 
 // One bare start of the DosBox starter in the package directory, as a later
@@ -162,10 +172,12 @@ struct Series {
   std::vector<double> first;
   std::vector<double> installed;
   std::vector<double> bare;
+  std::vector<double> flush;
+  std::vector<double> reference;  // each bare copy with its flush
 };
 
-// One round: a first launch, a launch on its installation, a bare copy. False
-// when a run went wrong.
+// One round: a first launch, a launch on its installation, a bare copy and its
+// flush. False when a run went wrong.
 bool TimeRound(ConsoleSession& console, ScreenWatch& screen, const std::wstring& interpreter,
                const std::vector<std::wstring>& payload_tree, Series* series) {
   double first = TimeLaunch(console, screen, Launch::first, payload_tree);
@@ -174,12 +186,15 @@ bool TimeRound(ConsoleSession& console, ScreenWatch& screen, const std::wstring&
   double installed = TimeLaunch(console, screen, Launch::installed, payload_tree);
   if (installed < 0)
     return false;
-  double bare = TimeBareCopy(console, interpreter, payload_tree);
+  double flush = 0;
+  double bare = TimeBareCopy(console, interpreter, payload_tree, &flush);
   if (bare < 0)
     return false;
   series->first.push_back(first);
   series->installed.push_back(installed);
   series->bare.push_back(bare);
+  series->flush.push_back(flush);
+  series->reference.push_back(bare + flush);
   return true;
 }
 
@@ -267,30 +282,38 @@ int main(int argc, char** argv) {
   RemoveTree(kInstall);
   console.Clear();
 
-  std::printf("First launch of QuellmarLaunch.exe against the bare copy it runs, on a payload\n");
-  std::printf("of %zu files in %zu folders; %d rounds after one warm-up round, each a first\n",
+  std::printf(
+      "First launch of QuellmarLaunch.exe against the bare copy it runs and the flush of\n");
+  std::printf("what it wrote, on a payload of %zu files in %zu folders; %d rounds after one\n",
               payload_tree.size() - folders, folders, runs);
-  std::printf("launch, a launch with the installation present and a bare copy; then %d later\n",
-              later_pairs);
+  std::printf("warm-up round, each a first launch, a launch with the installation present, a\n");
+  std::printf("bare copy and its flush; then %d later\n", later_pairs);
   std::printf("launches and as many bare starts of the DosBox starter, in turn.\n\n");
   Summary first = Summarize(series.first);
   Summary bare = Summarize(series.bare);
+  Summary flush = Summarize(series.flush);
+  Summary reference = Summarize(series.reference);
   Summary installed = Summarize(series.installed);
   Summary later_launch = Summarize(later);
   Summary start = Summarize(bare_start);
   std::printf("%-36s %10s %10s %10s   (ms)\n", "", "median", "min", "max");
   std::printf("%-36s %s\n", "first launch (\"1\" to exit)", FormatSummary(first).c_str());
   std::printf("%-36s %s\n", "bare copy (cmd /d /c xcopy)", FormatSummary(bare).c_str());
+  std::printf("%-36s %s\n", "flush (flush_reference.exe)", FormatSummary(flush).c_str());
+  std::printf("%-36s %s\n", "reference (bare copy and flush)", FormatSummary(reference).c_str());
   std::printf("%-36s %s\n", "launch, installed (\"1\" to exit)", FormatSummary(installed).c_str());
   std::printf("%-36s %s\n", "later launch (\"1\" to exit)", FormatSummary(later_launch).c_str());
   std::printf("%-36s %s\n", "bare start (cmd /d /c dosboxportable)", FormatSummary(start).c_str());
   std::printf("\neach run, in order (ms):\n");
   std::printf("  %-18s%s\n", "first launch:", EachRun(series.first).c_str());
   std::printf("  %-18s%s\n", "bare copy:", EachRun(series.bare).c_str());
+  std::printf("  %-18s%s\n", "flush:", EachRun(series.flush).c_str());
   std::printf("  %-18s%s\n", "launch, installed:", EachRun(series.installed).c_str());
   std::printf("  %-18s%s\n", "later launch:", EachRun(later).c_str());
   std::printf("  %-18s%s\n", "bare start:", EachRun(bare_start).c_str());
-  std::printf("\nratio first launch/bare copy (medians): %s\n",
+  std::printf("\nratio first launch/reference (medians): %s\n",
+              FormatRatio(first.median, reference.median).c_str());
+  std::printf("ratio first launch/bare copy (medians): %s\n",
               FormatRatio(first.median, bare.median).c_str());
   std::printf("ratio (first launch - launch, installed)/bare copy (medians): %s\n",
               FormatRatio(first.median - installed.median, bare.median).c_str());

@@ -25,6 +25,7 @@ required=(
   googletest
   wine wine64
   zip osslsigncode openssl
+  strace
 )
 wine32=wine32:i386
 wine32_how="as root: dpkg --add-architecture i386 && apt-get update && apt-get install $wine32"

@@ -98,7 +98,7 @@ echo "wine-8.0"
 EOF
 
 required="cmake ninja-build git bsdutils g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 googletest wine wine64 zip osslsigncode openssl"
+binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 googletest wine wine64 zip osslsigncode openssl strace"
 
 # new_machine NAME: a machine with nothing installed, run as root, with a
 # healthy index.

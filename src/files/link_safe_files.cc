@@ -318,6 +318,30 @@ bool delete_file_in(HANDLE folder, const ListedEntry& entry, NameGoes name) {
   return delete_held_entry(file.get(), name);
 }
 
+bool flush_file_in(HANDLE folder, const ListedEntry& entry) {
+  EntryOpen how = {FILE_WRITE_DATA | SYNCHRONIZE, share_all, nt_open_existing, Kind::file, false};
+  if ((entry.attributes & FILE_ATTRIBUTE_READONLY) == 0) {
+    FileHandle file = open_in(folder, entry.name, how);
+    return file && FlushFileBuffers(file.get());
+  }
+  // Windows opens no read-only file for writing.
+  FileHandle attributes = open_in(folder, entry.name,
+                                  {FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE,
+                                   share_all, nt_open_existing, Kind::file, false});
+  FILE_BASIC_INFO basic;
+  if (!attributes || !basic_info(attributes.get(), &basic) ||
+      !set_attributes(attributes.get(), basic.FileAttributes & ~FILE_ATTRIBUTE_READONLY)) {
+    return false;
+  }
+  FileHandle file = open_in(folder, entry.name, how);
+  bool flushed = file && FlushFileBuffers(file.get());
+  DWORD error = GetLastError();
+  bool restored = set_attributes(attributes.get(), basic.FileAttributes);
+  if (!flushed)
+    SetLastError(error);
+  return flushed && restored;
+}
+
 bool remove_subfolder(HANDLE folder, EntryName name, NameGoes name_goes) {
   return delete_and_close(
       open_in(folder, name, {deletion_access, share_all, nt_open_existing, Kind::folder, false}),

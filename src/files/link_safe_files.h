@@ -110,6 +110,15 @@ enum class NameGoes { with_last_handle, at_once };
 bool delete_file_in(HANDLE folder, const ListedEntry& entry,
                     NameGoes name = NameGoes::with_last_handle);
 
+// Writes what Windows still holds in its cache of the file that the listing
+// of |folder| shows as |entry| out to the disk, and waits until the disk has
+// it: a file counts as written only then, since a power cut loses what is
+// cached. It is opened through the folder's handle, never through a link,
+// shared with everyone, for writing, which a flush needs; a read-only file's
+// READONLY is cleared for that and set again. Returns false with the
+// last-error value.
+bool flush_file_in(HANDLE folder, const ListedEntry& entry);
+
 // Removes the folder |name| in |folder| when it is empty; never a link. Its
 // name goes as |name_goes| says.
 bool remove_subfolder(HANDLE folder, EntryName name,

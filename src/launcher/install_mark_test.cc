@@ -95,6 +95,24 @@ TEST_F(UnfinishedInstallTest, LauncherCutOffBetweenTheCopyAndItsCheck) {
   ExpectNextLaunchInstallsAfresh();
 }
 
+TEST_F(UnfinishedInstallTest, CopyThatCannotBeFlushedToTheDiskIsUndone) {
+  // A program opens a copied file sharing no writing before the copy's check
+  // and holds it past the launcher's patience: the file cannot be flushed,
+  // so the copy does not count, nor can it be undone while the file is held.
+  StartCopyThatWaits();
+  HANDLE held = CreateFileW((std::wstring(kInstall) + L"\\QUELLMAR.BAS").c_str(), GENERIC_READ,
+                            FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(WriteBytes(kRelease, "go on"));
+  ExpectReportShown(15, L"System command XCOPY not executed.");
+  EXPECT_EQ(ShownLastError(), ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(Choose(L'x'), 3u);
+  CloseHandle(held);
+  EXPECT_EQ(StandinRuns(), 0);
+  HoldShellUntil(nullptr);
+  ExpectNextLaunchInstallsAfresh();
+}
+
 TEST_F(UnfinishedInstallTest, SecondLauncherWhileTheFirstCopiesTouchesNothing) {
   StartCopyThatWaits();
   const std::vector<std::wstring> installed = ListTree(kInstall);

@@ -21,15 +21,21 @@ bool undo_copy(InstallDirectory& installation) {
 // Copies the payload folder, the current directory, into the payload's
 // folders, made and held in C:\Quellmar until the copy is checked: the copy
 // counts only when its folders are still folders and the installation then
-// holds the whole payload, a status of 0 alone is no proof. The copy's
-// last-error value goes to |copy_error| (or that of a folder that could not be
-// held, or that has become a link).
+// holds the whole payload, on the disk; a status of 0 alone is no proof. The
+// copy's last-error value goes to |copy_error| (or that of a folder that
+// could not be held, or that has become a link, or of a file that could not
+// be flushed).
 bool copy_into_held_folders(const InstallDirectory& installation, DWORD* copy_error) {
   HeldPayloadFolders folders;
   bool copied = folders.hold(installation) &&
                 run_command(L"xcopy *.* C:\\Quellmar /e /h /i") == 0 && folders.are_still_plain();
   *copy_error = GetLastError();
-  return copied && installation_matches_payload(installation);
+  if (!copied)
+    return false;
+  CopyCheck check = check_copy(installation);
+  if (check == CopyCheck::not_flushed)
+    *copy_error = GetLastError();
+  return check == CopyCheck::whole;
 }
 
 // Copies the payload folder into the marked installation directory. Once the

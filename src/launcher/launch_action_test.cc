@@ -50,6 +50,18 @@ TEST_F(LaunchTest, LaterLaunchesStartTheInstallationAsItIs) {
   EXPECT_EQ(StandinRuns(), 2);
 }
 
+TEST_F(LaunchTest, ReadOnlyInstalledFileIsWrittenOutAndStaysReadOnly) {
+  // Windows' xcopy carries READONLY over, Wine's does not: so the copy sets it.
+  // The file is opened for writing to be flushed, all the same.
+  const std::wstring installed = std::wstring(kInstall) + L"\\readonly.txt";
+  ReplaceShellCommand(L"xcopy", std::wstring(kXcopy) + L" & attrib +r " + installed, L"0");
+  StartLauncher();
+  EXPECT_EQ(Choose(L'1'), 0u) << Narrow(console_.Screen());
+  ExpectInstalledCopyOfPayload();
+  EXPECT_TRUE(GetFileAttributesW(installed.c_str()) & FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(StandinRuns(), 1);
+}
+
 TEST_F(LaunchTest, EmptyInstallationDirectoryIsStartedWithoutCopying) {
   ASSERT_TRUE(MakeDirectories(kInstall));
   StartLauncher();

@@ -54,18 +54,27 @@ Step stop_at_unfit_path(const TreeVisit& visit, void* context) {
   return Step::stop;
 }
 
-Step stop_at_difference(const TreeVisit& visit, void*) {
+Step check_installed_entry(const TreeVisit& visit, void* context) {
+  CopyCheck& check = *static_cast<CopyCheck*>(context);
   const ListedEntry* installed = visit.mirror;
   switch (visit.phase) {
     case Phase::file:
       if (installed == nullptr || is_folder(installed->attributes) ||
           installed->size != visit.entry->size) {
+        check = CopyCheck::incomplete;
+        return Step::stop;
+      }
+      if (!retry([&] { return flush_file_in(visit.mirror_folder, *installed); })) {
+        check = CopyCheck::not_flushed;
         return Step::stop;
       }
       return Step::go_on;
     case Phase::link:  // xcopy copies what it leads to into a folder
     case Phase::entering_folder:
-      return is_plain_folder_entry(installed) ? Step::go_on : Step::stop;
+      if (is_plain_folder_entry(installed))
+        return Step::go_on;
+      check = CopyCheck::incomplete;
+      return Step::stop;
     case Phase::leaving_folder:
       return Step::go_on;
   }
@@ -238,8 +247,14 @@ bool payload_fits_install_directory() {
   return walk_payload(nullptr, {stop_at_unfit_path, &longest_path_prefix});
 }
 
-bool installation_matches_payload(const InstallDirectory& installation) {
-  return walk_payload(installation.handle(), {stop_at_difference, nullptr});
+CopyCheck check_copy(const InstallDirectory& installation) {
+  CopyCheck check = CopyCheck::whole;
+  // A folder that could not be listed holds what nobody knows.
+  if (!walk_payload(installation.handle(), {check_installed_entry, &check}) &&
+      check == CopyCheck::whole) {
+    check = CopyCheck::incomplete;
+  }
+  return check;
 }
 
 bool is_keeper_name(EntryName name) {

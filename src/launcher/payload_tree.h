@@ -16,10 +16,19 @@
 // depth), or with the last-error value of a listing that failed.
 bool payload_fits_install_directory();
 
-// True when the held C:\Quellmar holds every folder and every file of the payload,
-// each file with the same size. Names and sizes only: a copy that reported
-// success but stopped part-way, or filled the disk, differs in either.
-bool installation_matches_payload(const InstallDirectory& installation);
+// What the check of a copy finds in the held C:\Quellmar.
+enum class CopyCheck { whole, incomplete, not_flushed };
+
+// Holds the held C:\Quellmar against the payload: whether it holds every
+// folder and every file of the payload, each file with the same size. Names
+// and sizes only: a copy that reported success but stopped part-way, or
+// filled the disk, differs in either. Each such file is written out to the
+// disk as it is met (see flush_file_in), a passing hold waited out: Windows
+// writes what it caches in no order with the mark's deletion, and after a
+// power cut a file whose bytes were still cached would read as zeros in an
+// installation that counts as finished. CopyCheck::not_flushed comes with the
+// last-error value of a file that could not be flushed.
+CopyCheck check_copy(const InstallDirectory& installation);
 
 // Whether |name| is that of a keeper (see HeldPayloadFolders): the
 // launcher's own, wherever it is in an installation, and refused in a payload.
