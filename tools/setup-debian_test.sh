@@ -264,7 +264,7 @@ run_setup
 case_=required-fails
 expect_status 1 "$case_"
 expect_output "could not install: cmake ninja-build" "$case_"
-expect_output "osslsigncode openssl (Unable to locate package osslsigncode)" "$case_"
+expect_output "osslsigncode openssl strace (Unable to locate package osslsigncode)" "$case_"
 expect_calls '^apt-get install.*wine32' 0 "$case_"
 
 # Missing required packages need root.
