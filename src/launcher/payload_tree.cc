@@ -147,8 +147,9 @@ bool clear_once(HANDLE installed) {
     SetLastError(link_in_the_way);
     return false;
   }
-  // Each was deleted; one that a later pass still finds is pending (Windows
-  // would answer its open so).
+  // Each file found was deleted: a later pass finds it again only while its
+  // deletion is pending (Windows would answer its open so), and a held keeper
+  // only while a program still holds it.
   bool left = clearing.files_found > 0 || clearing.keepers_held > 0;
   if (walked && left)
     SetLastError(ERROR_ACCESS_DENIED);
