@@ -1,6 +1,9 @@
 #include "test_files.h"
 
+#include <winioctl.h>
+
 #include <algorithm>
+#include <cstring>
 #include <cwchar>
 
 DWORD WaitScale() {
@@ -93,9 +96,13 @@ FARPROC UnixPathFunction() {
   return GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
 }
 
+}  // namespace
+
 bool UnderWine() {
   return UnixPathFunction() != nullptr;
 }
+
+namespace {
 
 // Wine's own: the Unix path of a Windows one, or nullptr outside Wine. The
 // caller frees it from the process heap.
@@ -151,7 +158,52 @@ void RemoveLink(const std::wstring& path) {
   WaitFor([&] { return !IsLink(path); });
 }
 
+// Makes the empty folder |link| a junction to |target|, which any user may
+// do: the mount point's reparse data, the target's NT path and its DOS path.
+bool MakeJunction(const std::wstring& link, const std::wstring& target) {
+  wchar_t full[MAX_PATH];
+  DWORD length = GetFullPathNameW(target.c_str(), MAX_PATH, full, nullptr);
+  if (length == 0 || length >= MAX_PATH || !CreateDirectoryW(link.c_str(), nullptr))
+    return false;
+  const std::wstring print = full;
+  const std::wstring substitute = L"\\?\?\\" + print;
+  struct {
+    DWORD tag;
+    WORD data_length;
+    WORD reserved;
+    WORD substitute_offset;
+    WORD substitute_length;
+    WORD print_offset;
+    WORD print_length;
+    wchar_t names[2 * MAX_PATH + 8];
+  } data = {};
+  const WORD substitute_bytes = static_cast<WORD>(substitute.size() * sizeof(wchar_t));
+  data.tag = IO_REPARSE_TAG_MOUNT_POINT;
+  data.substitute_length = substitute_bytes;
+  data.print_offset = static_cast<WORD>(substitute_bytes + sizeof(wchar_t));
+  data.print_length = static_cast<WORD>(print.size() * sizeof(wchar_t));
+  std::memcpy(data.names, substitute.c_str(), substitute_bytes);
+  std::memcpy(data.names + substitute.size() + 1, print.c_str(), data.print_length);
+  data.data_length =
+      static_cast<WORD>(4 * sizeof(WORD) + data.print_offset + data.print_length + sizeof(wchar_t));
+  HANDLE folder = CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  DWORD returned = 0;
+  BOOL made = folder != INVALID_HANDLE_VALUE &&
+              DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, &data, 8u + data.data_length,
+                              nullptr, 0, &returned, nullptr);
+  if (folder != INVALID_HANDLE_VALUE)
+    CloseHandle(folder);
+  if (!made)
+    RemoveDirectoryW(link.c_str());
+  return made != 0;
+}
+
 }  // namespace
+
+std::wstring NetworkShare() {
+  return UnderWine() ? L"\\\\quellmar-server\\share" : L"\\\\localhost\\C$\\share";
+}
 
 bool IsLink(const std::wstring& path) {
   WIN32_FIND_DATAW entry;
@@ -166,8 +218,13 @@ bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
   if (Exists(link))
     return false;
   MakeDirectories(link.substr(0, link.find_last_of(L"\\/")));
-  if (!UnderWine())
-    return CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) != 0;
+  if (!UnderWine()) {
+    // A symbolic link needs a privilege that administrators have; a junction
+    // none.
+    if (CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY))
+      return true;
+    return GetLastError() == ERROR_PRIVILEGE_NOT_HELD && MakeJunction(link, target);
+  }
   RunUnix(L"Z:\\bin\\ln -s", {target, link});
   return WaitFor([&] { return IsLink(link); });
 }
