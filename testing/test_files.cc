@@ -1,9 +1,6 @@
 #include "test_files.h"
 
-#include <winioctl.h>
-
 #include <algorithm>
-#include <cstring>
 #include <cwchar>
 
 DWORD WaitScale() {
@@ -158,45 +155,23 @@ void RemoveLink(const std::wstring& path) {
   WaitFor([&] { return !IsLink(path); });
 }
 
-// Makes the empty folder |link| a junction to |target|, which any user may
-// do: the mount point's reparse data, the target's NT path and its DOS path.
-bool MakeJunction(const std::wstring& link, const std::wstring& target) {
-  wchar_t full[MAX_PATH];
-  DWORD length = GetFullPathNameW(target.c_str(), MAX_PATH, full, nullptr);
-  if (length == 0 || length >= MAX_PATH || !CreateDirectoryW(link.c_str(), nullptr))
+// Runs |command| through cmd.exe in a console of its own, which the test's
+// screen does not show, and waits for it; true when it ends with 0.
+bool RunCommand(const std::wstring& command) {
+  std::wstring line = L"cmd.exe /d /c " + command;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &startup, &process)) {
     return false;
-  const std::wstring print = full;
-  const std::wstring substitute = L"\\?\?\\" + print;
-  struct {
-    DWORD tag;
-    WORD data_length;
-    WORD reserved;
-    WORD substitute_offset;
-    WORD substitute_length;
-    WORD print_offset;
-    WORD print_length;
-    wchar_t names[2 * MAX_PATH + 8];
-  } data = {};
-  const WORD substitute_bytes = static_cast<WORD>(substitute.size() * sizeof(wchar_t));
-  data.tag = IO_REPARSE_TAG_MOUNT_POINT;
-  data.substitute_length = substitute_bytes;
-  data.print_offset = static_cast<WORD>(substitute_bytes + sizeof(wchar_t));
-  data.print_length = static_cast<WORD>(print.size() * sizeof(wchar_t));
-  std::memcpy(data.names, substitute.c_str(), substitute_bytes);
-  std::memcpy(data.names + substitute.size() + 1, print.c_str(), data.print_length);
-  data.data_length =
-      static_cast<WORD>(4 * sizeof(WORD) + data.print_offset + data.print_length + sizeof(wchar_t));
-  HANDLE folder = CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  DWORD returned = 0;
-  BOOL made = folder != INVALID_HANDLE_VALUE &&
-              DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, &data, 8u + data.data_length,
-                              nullptr, 0, &returned, nullptr);
-  if (folder != INVALID_HANDLE_VALUE)
-    CloseHandle(folder);
-  if (!made)
-    RemoveDirectoryW(link.c_str());
-  return made != 0;
+  }
+  DWORD status = 1;
+  WaitForSingleObject(process.hProcess, INFINITE);
+  GetExitCodeProcess(process.hProcess, &status);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return status == 0;
 }
 
 }  // namespace
@@ -223,7 +198,8 @@ bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
     // none.
     if (CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY))
       return true;
-    return GetLastError() == ERROR_PRIVILEGE_NOT_HELD && MakeJunction(link, target);
+    return GetLastError() == ERROR_PRIVILEGE_NOT_HELD &&
+           RunCommand(L"mklink /j \"" + link + L"\" \"" + target + L"\"");
   }
   RunUnix(L"Z:\\bin\\ln -s", {target, link});
   return WaitFor([&] { return IsLink(link); });

@@ -42,7 +42,8 @@ std::vector<std::wstring> ListTree(const std::wstring& root);
 // Makes |link| a link to the folder |target|. Under Wine it is a Unix symbolic
 // link, which Windows programs list as a folder with
 // FILE_ATTRIBUTE_REPARSE_POINT, as a junction is listed on Windows; on
-// Windows a symbolic link where the test may make one, else a junction.
+// Windows a symbolic link where the test may make one, else a junction
+// (mklink /j).
 // Fails when anything is at |link| already, as Windows' mklink does (ln would
 // put the link into a folder there).
 bool MakeFolderLink(const std::wstring& link, const std::wstring& target);

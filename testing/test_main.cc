@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
-#include <vector>
 
 #include "test_drive.h"
 #include "test_files.h"
@@ -12,18 +10,14 @@
 namespace {
 
 // The names at the top of drive C:, sorted.
-std::vector<std::wstring> ListTop() {
+std::vector<std::wstring> TopOfDrive() {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW entry;
   HANDLE search = FindFirstFileW(L"C:\\*", &entry);
-  if (search == INVALID_HANDLE_VALUE)
-    return names;
-  do {
-    std::wstring name = entry.cFileName;
-    if (name != L"." && name != L"..")
-      names.push_back(name);
-  } while (FindNextFileW(search, &entry));
-  FindClose(search);
+  for (BOOL found = search != INVALID_HANDLE_VALUE; found; found = FindNextFileW(search, &entry))
+    names.push_back(entry.cFileName);
+  if (search != INVALID_HANDLE_VALUE)
+    FindClose(search);
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -35,15 +29,12 @@ int main(int argc, char** argv) {
     return 2;
   // Under Wine each program has a drive of its own. On Windows they take
   // turns on the one C:, and what one leaves at its top reaches no other.
-  const bool shared_drive = !UnderWine();
-  const std::vector<std::wstring> before = shared_drive ? ListTop() : std::vector<std::wstring>();
+  const std::vector<std::wstring> before = TopOfDrive();
   testing::InitGoogleTest(&argc, argv);
   int status = RUN_ALL_TESTS();
-  if (shared_drive) {
-    for (const std::wstring& entry : ListTop()) {
-      if (!std::binary_search(before.begin(), before.end(), entry))
-        RemoveTree(LongPath(L"C:\\" + entry));
-    }
+  for (const std::wstring& name : UnderWine() ? before : TopOfDrive()) {
+    if (!std::binary_search(before.begin(), before.end(), name))
+      RemoveTree(LongPath(L"C:\\" + name));
   }
   return status;
 }
