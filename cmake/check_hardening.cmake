@@ -1,26 +1,41 @@
 # Fails unless EXE asks Windows for the exploit mitigations it applies only to
 # images that request them: ASLR (DYNAMIC_BASE, and a relocation table, without
 # which the loader cannot move the image), DEP (NX_COMPAT) and, for a 64-bit
-# image, high-entropy ASLR (HIGH_ENTROPY_VA). Reads the PE headers with OBJDUMP.
-execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+# image, high-entropy ASLR (HIGH_ENTROPY_VA). Reads the PE headers with OBJDUMP,
+# or with MSVC's DUMPBIN where that is given.
+if(DUMPBIN)
+  execute_process(COMMAND ${DUMPBIN} /nologo /headers ${EXE} OUTPUT_VARIABLE dump
+                  RESULT_VARIABLE failed)
+  set(magic_pattern "\n *([0-9A-F]+) magic #")
+  set(characteristics_pattern "\n *([0-9A-F]+) characteristics")
+  set(dll_pattern "\n *([0-9A-F]+) DLL characteristics")
+  set(relocations_pattern "\n *[0-9A-F]+ \\[ *([0-9A-F]+)\\] RVA \\[size\\] of Base Relocation")
+else()
+  execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+  set(magic_pattern "\nMagic[ \t]+([0-9a-f]+)")
+  set(characteristics_pattern "\nCharacteristics 0x([0-9a-f]+)")
+  set(dll_pattern "\nDllCharacteristics[ \t]+([0-9a-f]+)")
+  set(relocations_pattern "\nEntry 5 [0-9a-f]+ ([0-9a-f]+) Base Relocation Directory")
+endif()
 if(failed)
   message(FATAL_ERROR "cannot read the headers of ${EXE}")
 endif()
 
-if(NOT dump MATCHES "\nMagic[ \t]+([0-9a-f]+)")
+if(NOT dump MATCHES "${magic_pattern}")
   message(FATAL_ERROR "${EXE}: no optional header")
 endif()
-set(magic ${CMAKE_MATCH_1})
-if(NOT dump MATCHES "\nCharacteristics 0x([0-9a-f]+)")
+# 020b or 010b, as objdump writes it.
+string(TOLOWER "000${CMAKE_MATCH_1}" magic)
+string(REGEX REPLACE "^0*(....)$" "\\1" magic "${magic}")
+if(NOT dump MATCHES "${characteristics_pattern}")
   message(FATAL_ERROR "${EXE}: no file header characteristics")
 endif()
 math(EXPR characteristics "0x${CMAKE_MATCH_1}")
-if(NOT dump MATCHES "\nDllCharacteristics[ \t]+([0-9a-f]+)")
+if(NOT dump MATCHES "${dll_pattern}")
   message(FATAL_ERROR "${EXE}: no DllCharacteristics")
 endif()
-set(dll_hex ${CMAKE_MATCH_1})
-math(EXPR dll "0x${dll_hex}")
-if(NOT dump MATCHES "\nEntry 5 [0-9a-f]+ ([0-9a-f]+) Base Relocation Directory")
+math(EXPR dll "0x${CMAKE_MATCH_1}")
+if(NOT dump MATCHES "${relocations_pattern}")
   message(FATAL_ERROR "${EXE}: no base relocation directory entry")
 endif()
 math(EXPR relocations "0x${CMAKE_MATCH_1}")

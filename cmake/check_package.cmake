@@ -7,7 +7,13 @@
 set(work ${BUILD}/package-check)
 file(REMOVE_RECURSE ${work})
 file(MAKE_DIRECTORY ${work}/unpacked)
-execute_process(COMMAND ${CPACK} -G ZIP -B ${work} --config ${BUILD}/CPackConfig.cmake
+# A multi-configuration build (Visual Studio's) packages the configuration
+# that was tested.
+set(config "")
+if(CONFIG)
+  set(config -C ${CONFIG})
+endif()
+execute_process(COMMAND ${CPACK} -G ZIP ${config} -B ${work} --config ${BUILD}/CPackConfig.cmake
                 RESULT_VARIABLE failed OUTPUT_VARIABLE output ERROR_VARIABLE output)
 if(failed OR NOT EXISTS ${work}/${ZIP})
   message(FATAL_ERROR "cpack did not make ${ZIP}:\n${output}")

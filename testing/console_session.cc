@@ -15,6 +15,15 @@ HANDLE OpenConsole(const wchar_t* name) {
 ConsoleSession::ConsoleSession() {
   input_ = OpenConsole(L"CONIN$");
   output_ = OpenConsole(L"CONOUT$");
+  // The screen of tools/wine-test-run.sh's terminal, 80 by 50, on Windows too;
+  // the window must be made smaller than the buffer first.
+  if (!UnderWine()) {
+    SMALL_RECT corner = {0, 0, 0, 0};
+    SMALL_RECT window = {0, 0, 79, 49};
+    SetConsoleWindowInfo(output_, TRUE, &corner);
+    SetConsoleScreenBufferSize(output_, {80, 50});
+    SetConsoleWindowInfo(output_, TRUE, &window);
+  }
   // The test program's own output goes to a file; a child started without
   // redirection takes its standard handles from here, and must get the
   // console. The C runtime keeps writing the test's report to the file.

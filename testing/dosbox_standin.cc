@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 
 namespace {

@@ -18,6 +18,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 
 namespace {

@@ -93,9 +93,13 @@ FARPROC UnixPathFunction() {
   return GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
 }
 
+}  // namespace
+
 bool UnderWine() {
   return UnixPathFunction() != nullptr;
 }
+
+namespace {
 
 // Wine's own: the Unix path of a Windows one, or nullptr outside Wine. The
 // caller frees it from the process heap.
@@ -151,7 +155,30 @@ void RemoveLink(const std::wstring& path) {
   WaitFor([&] { return !IsLink(path); });
 }
 
+// Runs |command| through cmd.exe in a console of its own, which the test's
+// screen does not show, and waits for it; true when it ends with 0.
+bool RunCommand(const std::wstring& command) {
+  std::wstring line = L"cmd.exe /d /c " + command;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &startup, &process)) {
+    return false;
+  }
+  DWORD status = 1;
+  WaitForSingleObject(process.hProcess, INFINITE);
+  GetExitCodeProcess(process.hProcess, &status);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return status == 0;
+}
+
 }  // namespace
+
+std::wstring NetworkShare() {
+  return UnderWine() ? L"\\\\quellmar-server\\share" : L"\\\\localhost\\C$\\share";
+}
 
 bool IsLink(const std::wstring& path) {
   WIN32_FIND_DATAW entry;
@@ -166,8 +193,14 @@ bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
   if (Exists(link))
     return false;
   MakeDirectories(link.substr(0, link.find_last_of(L"\\/")));
-  if (!UnderWine())
-    return CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) != 0;
+  if (!UnderWine()) {
+    // A symbolic link needs a privilege that administrators have; a junction
+    // none.
+    if (CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY))
+      return true;
+    return GetLastError() == ERROR_PRIVILEGE_NOT_HELD &&
+           RunCommand(L"mklink /j \"" + link + L"\" \"" + target + L"\"");
+  }
   RunUnix(L"Z:\\bin\\ln -s", {target, link});
   return WaitFor([&] { return IsLink(link); });
 }

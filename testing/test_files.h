@@ -41,11 +41,19 @@ void RemoveTree(const std::wstring& path);
 std::vector<std::wstring> ListTree(const std::wstring& root);
 // Makes |link| a link to the folder |target|. Under Wine it is a Unix symbolic
 // link, which Windows programs list as a folder with
-// FILE_ATTRIBUTE_REPARSE_POINT, as a junction is listed on Windows. Fails
-// when anything is at |link| already, as Windows' mklink does (ln would put
-// the link into a folder there).
+// FILE_ATTRIBUTE_REPARSE_POINT, as a junction is listed on Windows; on
+// Windows a symbolic link where the test may make one, else a junction
+// (mklink /j).
+// Fails when anything is at |link| already, as Windows' mklink does (ln would
+// put the link into a folder there).
 bool MakeFolderLink(const std::wstring& link, const std::wstring& target);
 bool IsLink(const std::wstring& path);
+// Whether the test runs under Wine rather than on Windows itself.
+bool UnderWine();
+// The network path of the test drive's folder C:\share:
+// \\quellmar-server\share, which tools/wine-test-run.sh makes under Wine; on
+// Windows the administrative share, \\localhost\C$\share.
+std::wstring NetworkShare();
 // True when any file (not only folders) is under |root|.
 bool HoldsAnyFile(const std::wstring& root);
 std::string Narrow(const std::wstring& text);

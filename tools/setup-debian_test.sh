@@ -1,6 +1,6 @@
 #!/bin/bash
 # Runs tools/setup-debian.sh against stand-ins for apt-get, dpkg-query, dpkg,
-# id, sleep, mount, the 32-bit Wine loader and binfmt_misc, which keep a list
+# id, sleep, mount, npm, the 32-bit Wine loader and binfmt_misc, which keep a list
 # of installed packages in a folder of their own and log every call: what the
 # set-up tries, says and returns, with an index that fails, 32-bit Wine that
 # cannot be installed, a required package that cannot, and a kernel that runs
@@ -42,7 +42,19 @@ case $1 in
         exit 100
       fi
     done
-    printf '%s\n' "${packages[@]}" >>"$STANDIN/installed" ;;
+    printf '%s\n' "${packages[@]}" >>"$STANDIN/installed"
+    if printf '%s\n' "${packages[@]}" | grep -qx npm; then
+      ln -sf "$(dirname "$0")/npm" "$STANDIN/npm"
+    fi ;;
+esac
+EOF
+# npm: "ls" finds the workflow linter once "ci" has installed it.
+stand_in npm <<'EOF'
+#!/bin/bash
+echo "npm $*" >>"$STANDIN/log"
+case $1 in
+  ls) [ -e "$STANDIN/workflow-linter" ] ;;
+  ci) touch "$STANDIN/workflow-linter" ;;
 esac
 EOF
 stand_in dpkg-query <<'EOF'
@@ -98,7 +110,8 @@ echo "wine-8.0"
 EOF
 
 required="cmake ninja-build git bsdutils g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 googletest wine wine64 zip osslsigncode openssl strace"
+binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 googletest wine wine64 zip osslsigncode openssl
+strace nodejs npm"
 
 # new_machine NAME: a machine with nothing installed, run as root, with a
 # healthy index.
@@ -116,7 +129,7 @@ new_machine() {
 # of this run's calls.
 run_setup() {
   : >"$STANDIN/log"
-  PATH=$work/bin:$PATH QUELLMAR_WINE32_LOADER=$work/bin/wine32-loader \
+  PATH=$work/bin:$PATH QUELLMAR_WINE32_LOADER=$work/bin/wine32-loader QUELLMAR_NPM=$STANDIN/npm \
     QUELLMAR_BINFMT_MISC=$STANDIN/binfmt "$setup" >"$STANDIN/output" 2>&1
   status=$?
 }
@@ -158,6 +171,8 @@ for package in $required; do
 done
 expect_calls '^apt-get install.* wine32:i386$' 1 "$case_"
 expect_output "32-bit Wine (wine32:i386) could not be installed (Error, pkgProblemResolver::Resolve generated breaks, this may be caused by held packages.), so the x86 Wine tests are skipped" "$case_"
+expect_calls '^npm ci --prefix .*/tools/workflow-lint ' 1 "$case_"
+expect_output "installed the workflow linter" "$case_"
 [ "$(grep -c 'wine32' "$STANDIN/output")" -eq 2 ] ||
   fail "$case_: wine32 named on other lines than 'installing' and its one line"
 
@@ -170,6 +185,7 @@ expect_status 0 "$case_"
 expect_calls '^apt-get' 0 "$case_"
 expect_calls '^dpkg --add' 0 "$case_"
 expect_output "32-bit Wine (wine32:i386) is not installed, so the x86 Wine tests are skipped; to install it, as root: dpkg --add-architecture i386 && apt-get update && apt-get install wine32:i386" "$case_"
+expect_calls '^npm ci' 0 "$case_"
 [ "$(wc -l <"$STANDIN/output")" -eq 1 ] || fail "$case_: more than one line"
 
 # A required package goes missing while the index is healthy again: 32-bit
@@ -251,6 +267,7 @@ expect_output "the binfmt_misc handler qemu-i386 registered for them does not ru
 new_machine container
 touch "$STANDIN/no-ia32" "$STANDIN/mount-refused"
 printf '%s\n' $required wine32:i386 qemu-user-static >"$STANDIN/installed"
+ln -s "$work/bin/npm" "$STANDIN/npm"
 run_setup
 case_=container
 expect_status 0 "$case_"
@@ -264,7 +281,7 @@ run_setup
 case_=required-fails
 expect_status 1 "$case_"
 expect_output "could not install: cmake ninja-build" "$case_"
-expect_output "osslsigncode openssl strace (Unable to locate package osslsigncode)" "$case_"
+expect_output "osslsigncode openssl strace nodejs npm (Unable to locate package osslsigncode)" "$case_"
 expect_calls '^apt-get install.*wine32' 0 "$case_"
 
 # Missing required packages need root.

@@ -341,8 +341,8 @@ TEST_P(KeyTableTest, EveryKeyYieldsItsBiosCode) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modifiers, KeyTableTest, ::testing::ValuesIn(kModifierCases),
-                         [](const ::testing::TestParamInfo<ModifierCase>& info) {
-                           return std::string(info.param.id);
+                         [](const ::testing::TestParamInfo<ModifierCase>& test) {
+                           return std::string(test.param.id);
                          });
 
 // The codes the menu and the function keys depend on, typed without the

@@ -104,7 +104,8 @@ TEST_F(LauncherTest, CtrlCAtTheMenuIsAnInvalidChoice) {
 TEST_F(LauncherTest, IgnoresModifiersKeyUpsMouseAndFocusEvents) {
   StartLauncher();
   std::wstring menu = console_.Screen();
-  for (WORD modifier : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_CAPITAL, VK_NUMLOCK, VK_SCROLL}) {
+  for (WORD modifier : {WORD{VK_SHIFT}, WORD{VK_CONTROL}, WORD{VK_MENU}, WORD{VK_CAPITAL},
+                        WORD{VK_NUMLOCK}, WORD{VK_SCROLL}}) {
     console_.Key(modifier);
   }
   console_.Record(KeyRecord(false, 'X', L'x', 0));  // a release alone

