@@ -315,8 +315,8 @@ int main(int argc, char** argv) {
               FormatRatio(first.median, reference.median).c_str());
   std::printf("ratio first launch/bare copy (medians): %s\n",
               FormatRatio(first.median, bare.median).c_str());
-  std::printf("ratio (first launch - launch, installed)/bare copy (medians): %s\n",
-              FormatRatio(first.median - installed.median, bare.median).c_str());
+  std::printf("ratio (first launch - launch, installed)/reference (medians): %s\n",
+              FormatRatio(first.median - installed.median, reference.median).c_str());
   std::printf("ratio later launch/bare start (medians): %s\n",
               FormatRatio(later_launch.median, start.median).c_str());
   return 0;
