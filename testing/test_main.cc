@@ -32,9 +32,11 @@ int main(int argc, char** argv) {
   const std::vector<std::wstring> before = TopOfDrive();
   testing::InitGoogleTest(&argc, argv);
   int status = RUN_ALL_TESTS();
-  for (const std::wstring& name : UnderWine() ? before : TopOfDrive()) {
-    if (!std::binary_search(before.begin(), before.end(), name))
-      RemoveTree(LongPath(L"C:\\" + name));
+  if (!UnderWine()) {
+    for (const std::wstring& name : TopOfDrive()) {
+      if (!std::binary_search(before.begin(), before.end(), name))
+        RemoveTree(LongPath(L"C:\\" + name));
+    }
   }
   return status;
 }
