@@ -11,20 +11,26 @@
 # name.
 file(REMOVE_RECURSE ${WORK})
 
-# The files of the working tree as git knows them (new ones too), or every
-# file outside build trees and git's own.
+# The files of the working tree as git knows them (new ones too); outside a
+# git checkout, every file but build trees, installed packages and git's own.
+# A checkout that git cannot read stops the check: a glob would take in what
+# git ignores.
 set(files "")
 find_program(GIT git)
-if(GIT AND EXISTS ${SOURCE}/.git)
-  execute_process(COMMAND ${GIT} ls-files --cached --others --exclude-standard
-                  WORKING_DIRECTORY ${SOURCE} OUTPUT_VARIABLE listing RESULT_VARIABLE failed)
-  if(NOT failed)
-    string(REPLACE "\n" ";" files "${listing}")
+if(EXISTS ${SOURCE}/.git)
+  if(NOT GIT)
+    message(FATAL_ERROR "${SOURCE} is a git checkout, but git was not found")
   endif()
-endif()
-if(files STREQUAL "")
+  execute_process(COMMAND ${GIT} ls-files --cached --others --exclude-standard
+                  WORKING_DIRECTORY ${SOURCE} OUTPUT_VARIABLE listing ERROR_VARIABLE git_error
+                  RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "git cannot list the files of ${SOURCE}: ${git_error}")
+  endif()
+  string(REPLACE "\n" ";" files "${listing}")
+else()
   file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE ${SOURCE} ${SOURCE}/*)
-  list(FILTER files EXCLUDE REGEX "^(build|demo-run|[.]git)/")
+  list(FILTER files EXCLUDE REGEX "^(build|demo-run|[.]git)/|(^|/)node_modules/")
 endif()
 
 # Two trees whose paths differ in length too, so that a path in the output
