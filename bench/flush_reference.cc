@@ -12,11 +12,12 @@ namespace {
 Step flush_file(const TreeVisit& visit, void*) {
   if (visit.phase != Phase::file)
     return Step::go_on;
-  return flush_file_in(visit.folder, *visit.entry) ? Step::go_on : Step::stop;
+  FileToFlush file;
+  return file.open(visit.folder, visit.entry->name) && file.flush() ? Step::go_on : Step::stop;
 }
 
 }  // namespace
 
 int main() {
-  return walk_tree_at(L"C:\\Quellmar", LinkAtPath::refuse, nullptr, {flush_file, nullptr}) ? 0 : 1;
+  return walk_tree_at(L"C:\\Quellmar", {flush_file, nullptr}) ? 0 : 1;
 }

@@ -19,4 +19,9 @@ constexpr std::size_t max_folder_path_units = max_path_units - 12;
 // at a file path of about 255 characters, whether it reads or writes it.
 constexpr std::size_t max_xcopy_file_path_units = 255;
 
+// What a walk over a folder tree takes below its root: paths, and so the
+// depth, within four times the path bound. A tree nested deeper is not
+// entered, and the walk fails.
+constexpr std::size_t walk_path_units = 4 * max_path_units;
+
 #endif  // QUELLMAR_PATH_BOUND_H_

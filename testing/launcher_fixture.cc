@@ -133,7 +133,7 @@ std::vector<std::string> LauncherTest::ShellLog() {
 
 bool LauncherTest::Copied() {
   for (const std::string& line : ShellLog()) {
-    if (line.find("/c xcopy") != std::string::npos)
+    if (line.find("\\xcopy.exe *.* C:\\Quellmar") != std::string::npos)
       return true;
   }
   return false;

@@ -79,3 +79,29 @@ int run_command(const wchar_t* command) {
   CloseHandle(process.hThread);
   return static_cast<int>(status);
 }
+
+int run_system_program(const wchar_t* program, const wchar_t* arguments) {
+  wchar_t folder[max_path_units];
+  UINT length = GetSystemDirectoryW(folder, max_path_units);
+  if (length == 0 || length >= max_path_units)
+    return -1;
+  // Short, as the interpreter's path is: nothing is quoted.
+  wchar_t folder_short[max_path_units];
+  short_form(folder, folder_short);
+  std::size_t command_length =
+      std::wcslen(folder_short) + 1 + std::wcslen(program) + 1 + std::wcslen(arguments) + 1;
+  wchar_t* command =
+      static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, command_length * sizeof(wchar_t)));
+  if (command == nullptr)
+    return -1;
+  std::wcscpy(command, folder_short);
+  std::wcscat(command, L"\\");
+  std::wcscat(command, program);
+  std::wcscat(command, L" ");
+  std::wcscat(command, arguments);
+  int status = run_command(command);
+  DWORD error = GetLastError();
+  HeapFree(GetProcessHeap(), 0, command);
+  SetLastError(error);
+  return status;
+}

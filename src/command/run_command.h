@@ -10,4 +10,11 @@
 // when no interpreter could be started.
 int run_command(const wchar_t* command);
 
+// Runs |program| of the system folder (GetSystemDirectoryW) with |arguments|,
+// as run_command runs a command: named by its full path, since the
+// interpreter looks for a program or batch file of that name in the current
+// folder first, and would run that one instead. Returns as run_command does,
+// -1 too when the system folder's path cannot be had.
+int run_system_program(const wchar_t* program, const wchar_t* arguments);
+
 #endif  // QUELLMAR_COMMAND_RUN_COMMAND_H_

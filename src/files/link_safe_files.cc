@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <utility>
 
 #include "files/file_handle.h"
 #include "files/native_api.h"
@@ -44,10 +45,12 @@ struct EntryOpen {
   // What a new file is made with, and further create options.
   ULONG attributes = 0;
   ULONG options = 0;
+  // A link there is opened as what it leads to: only to read what it leads to.
+  bool through_link = false;
 };
 
-// Opens |name| in |folder| itself, never what a link there leads to; an empty
-// |name| opens |folder| again.
+// Opens |name| in |folder| itself, never what a link there leads to unless
+// |how| asks for that; an empty |name| opens |folder| again.
 // NtCreateFile opens a name relative to a folder's handle, which is what makes
 // a swapped-in link harmless: no path is resolved again. Without it (every
 // Windows NT has it) nothing is opened: an open by the folder's path would
@@ -73,7 +76,7 @@ FileHandle open_through_handle(HANDLE folder, EntryName name, const EntryOpen& h
   attributes.Attributes = nt_case_insensitive | (how.inherited ? nt_inherit : 0);
   IO_STATUS_BLOCK io = {};
   HANDLE opened = nullptr;
-  ULONG options = nt_synchronous_io | nt_open_reparse_point | how.options;
+  ULONG options = nt_synchronous_io | (how.through_link ? 0 : nt_open_reparse_point) | how.options;
   if (how.kind == Kind::folder)
     options |= nt_directory_file;
   else if (how.kind == Kind::file)
@@ -318,28 +321,110 @@ bool delete_file_in(HANDLE folder, const ListedEntry& entry, NameGoes name) {
   return delete_held_entry(file.get(), name);
 }
 
-bool flush_file_in(HANDLE folder, const ListedEntry& entry) {
-  EntryOpen how = {FILE_WRITE_DATA | SYNCHRONIZE, share_all, nt_open_existing, Kind::file, false};
-  if ((entry.attributes & FILE_ATTRIBUTE_READONLY) == 0) {
-    FileHandle file = open_in(folder, entry.name, how);
-    return file && FlushFileBuffers(file.get());
-  }
-  // Windows opens no read-only file for writing.
-  FileHandle attributes = open_in(folder, entry.name,
-                                  {FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE,
-                                   share_all, nt_open_existing, Kind::file, false});
-  FILE_BASIC_INFO basic;
-  if (!attributes || !basic_info(attributes.get(), &basic) ||
-      !set_attributes(attributes.get(), basic.FileAttributes & ~FILE_ATTRIBUTE_READONLY)) {
+FileHandle open_subfolder_through_link(HANDLE folder, EntryName name) {
+  EntryOpen how = {listing_access, share_all, nt_open_existing, Kind::folder, false};
+  how.through_link = true;
+  return open_through_handle(folder, name, how);
+}
+
+bool size_through_link(HANDLE folder, EntryName name, unsigned long long* size) {
+  EntryOpen how = {FILE_READ_ATTRIBUTES | SYNCHRONIZE, share_all, nt_open_existing, Kind::file,
+                   false};
+  how.through_link = true;
+  FileHandle file = open_through_handle(folder, name, how);
+  FILE_STANDARD_INFO standard;
+  if (!file ||
+      !GetFileInformationByHandleEx(file.get(), FileStandardInfo, &standard, sizeof standard)) {
     return false;
   }
-  FileHandle file = open_in(folder, entry.name, how);
+  *size = static_cast<unsigned long long>(standard.EndOfFile.QuadPart);
+  return true;
+}
+
+bool identify_folder(HANDLE folder, FolderIdentity* identity) {
+  // The volume's serial number and the file index: FILE_ID_INFO, which ReFS
+  // needs to tell every folder apart, is Windows 8's.
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!GetFileInformationByHandle(folder, &information))
+    return false;
+  *identity = {information.dwVolumeSerialNumber, information.nFileIndexHigh,
+               information.nFileIndexLow};
+  return true;
+}
+
+bool same_folder(const FolderIdentity& a, const FolderIdentity& b) {
+  return a.volume == b.volume && a.index_high == b.index_high && a.index_low == b.index_low;
+}
+
+bool FileToFlush::open(HANDLE folder, EntryName name) {
+  folder_ = folder;
+  name_ = name;
+  // Whatever is there, a folder or a link in the file's place too: it is
+  // told by what it says of itself.
+  EntryOpen writing = {FILE_WRITE_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE, share_all,
+                       nt_open_existing, Kind::any, false};
+  file_ = open_in(folder, name, writing);
+  HANDLE asked = file_.get();
+  if (!file_) {
+    // Windows opens no read-only file for writing.
+    if (GetLastError() != ERROR_ACCESS_DENIED)
+      return false;
+    attributes_ = open_in(folder, name,
+                          {FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE, share_all,
+                           nt_open_existing, Kind::any, false});
+    if (!attributes_)
+      return false;
+    asked = attributes_.get();
+  }
+  FILE_ATTRIBUTE_TAG_INFO info;
+  FILE_STANDARD_INFO standard;
+  if (!attributes_and_tag(asked, &info) ||
+      !GetFileInformationByHandleEx(asked, FileStandardInfo, &standard, sizeof standard)) {
+    return false;
+  }
+  attributes = info.FileAttributes;
+  reparse_tag = info.ReparseTag;
+  size = static_cast<unsigned long long>(standard.EndOfFile.QuadPart);
+  return true;
+}
+
+bool FileToFlush::is_link() const {
+  return ::is_link(attributes, reparse_tag);
+}
+
+bool FileToFlush::flush() {
+  if (file_)
+    return FlushFileBuffers(file_.get()) != 0;
+  if ((attributes & FILE_ATTRIBUTE_READONLY) == 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  if (!set_attributes(attributes_.get(), attributes & ~FILE_ATTRIBUTE_READONLY))
+    return false;
+  FileHandle file =
+      open_in(folder_, name_,
+              {FILE_WRITE_DATA | SYNCHRONIZE, share_all, nt_open_existing, Kind::file, false});
   bool flushed = file && FlushFileBuffers(file.get());
   DWORD error = GetLastError();
-  bool restored = set_attributes(attributes.get(), basic.FileAttributes);
+  bool restored = set_attributes(attributes_.get(), attributes);
   if (!flushed)
     SetLastError(error);
   return flushed && restored;
+}
+
+bool delete_link_in(HANDLE folder, EntryName name, NameGoes name_goes) {
+  FileHandle link =
+      open_in(folder, name, {deletion_access, share_all, nt_open_existing, Kind::any, false});
+  FILE_ATTRIBUTE_TAG_INFO info;
+  if (!link || !attributes_and_tag(link.get(), &info))
+    return false;
+  // Wine opens a link as what it leads to, whatever the flags: then this is
+  // not the link, and it stays.
+  if (!is_link(info.FileAttributes, info.ReparseTag)) {
+    SetLastError(link_in_the_way);
+    return false;
+  }
+  return delete_and_close(std::move(link), name_goes);
 }
 
 bool remove_subfolder(HANDLE folder, EntryName name, NameGoes name_goes) {

@@ -48,6 +48,25 @@ FileHandle reopen_folder(HANDLE folder);
 // link_in_the_way.
 FileHandle open_subfolder(HANDLE folder, EntryName name);
 
+// Opens the folder |name| in |folder| for listing, or what it leads to when
+// it is a link: for a walk that only reads, as a reader that follows links
+// (xcopy) reads. Nothing may be changed through it.
+FileHandle open_subfolder_through_link(HANDLE folder, EntryName name);
+
+// The size of the file |name| in |folder|, or of what it leads to when it is
+// a link: what a reader that follows links reads of it.
+bool size_through_link(HANDLE folder, EntryName name, unsigned long long* size);
+
+// Which folder a handle holds, as its volume tells folders apart: the same
+// for two handles to one folder, whatever path or link led to it.
+struct FolderIdentity {
+  DWORD volume;
+  DWORD index_high;
+  DWORD index_low;
+};
+bool identify_folder(HANDLE folder, FolderIdentity* identity);
+bool same_folder(const FolderIdentity& a, const FolderIdentity& b);
+
 // Opens the existing entry |name| in |folder| for this process alone (no
 // sharing), with DELETE access, and lets the processes that it starts inherit
 // the handle. A link is opened as the link.
@@ -110,14 +129,39 @@ enum class NameGoes { with_last_handle, at_once };
 bool delete_file_in(HANDLE folder, const ListedEntry& entry,
                     NameGoes name = NameGoes::with_last_handle);
 
-// Writes what Windows still holds in its cache of the file that the listing
-// of |folder| shows as |entry| out to the disk, and waits until the disk has
-// it: a file counts as written only then, since a power cut loses what is
-// cached. It is opened through the folder's handle, never through a link,
-// shared with everyone, for writing, which a flush needs; a read-only file's
-// READONLY is cleared for that and set again. Returns false with the
-// last-error value.
-bool flush_file_in(HANDLE folder, const ListedEntry& entry);
+// A file of a copy, opened through its folder's handle, never through a link
+// (a link there, or a folder, is opened as itself and says so), shared with
+// everyone: what it is, and the flush that writes what Windows still holds
+// in its cache of it out to the disk. A file counts as written only then,
+// since a power cut loses what is cached.
+class FileToFlush {
+ public:
+  // Opens |name| in |folder|, for writing, which a flush needs; a read-only
+  // file for its attributes. Returns false with the last-error value.
+  bool open(HANDLE folder, EntryName name);
+  // Whether it is a link (see reparse_tags.h), as it says of itself.
+  bool is_link() const;
+  // Flushes it and waits until the disk has it; a read-only file's READONLY
+  // is cleared for that and set again. Returns false with the last-error
+  // value.
+  bool flush();
+
+  DWORD attributes = 0;
+  DWORD reparse_tag = 0;
+  unsigned long long size = 0;
+
+ private:
+  HANDLE folder_ = nullptr;
+  EntryName name_ = {nullptr, 0};
+  FileHandle file_;        // for writing
+  FileHandle attributes_;  // for its attributes, where it could not be opened for writing
+};
+
+// Deletes the link |name| in |folder| as the link, never what it leads to,
+// its name going as |name_goes| says. Only an entry that says of itself that
+// it is a link is deleted: Wine opens a link as what it leads to, and then it
+// stays, with link_in_the_way.
+bool delete_link_in(HANDLE folder, EntryName name, NameGoes name_goes);
 
 // Removes the folder |name| in |folder| when it is empty; never a link. Its
 // name goes as |name_goes| says.

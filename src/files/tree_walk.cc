@@ -6,10 +6,6 @@
 
 namespace {
 
-// Paths below the root stay within this bound, and so does the depth of the
-// walk: a tree nested deeper is not entered, and the walk fails.
-constexpr std::size_t walk_path_units = 4 * max_path_units;
-
 struct Walk {
   TreeVisitor visitor;
   bool stopped;  // a visitor ended it
@@ -17,6 +13,21 @@ struct Walk {
   DWORD error;  // the first failure's last-error value
   wchar_t path[walk_path_units];
 };
+
+void start(Walk& walk, TreeVisitor visitor) {
+  walk.visitor = visitor;
+  walk.stopped = false;
+  walk.failed = false;
+  walk.error = ERROR_SUCCESS;
+  walk.path[0] = L'\0';
+}
+
+bool finish(const Walk& walk) {
+  if (!walk.failed)
+    return true;
+  SetLastError(walk.error);
+  return false;
+}
 
 // A failure counts even when it leaves no last-error value.
 void fail(Walk& walk, DWORD error) {
@@ -35,46 +46,6 @@ Step meet(Walk& walk, TreeVisit& visit, Phase phase) {
   return step;
 }
 
-void walk_folder(Walk& walk, HANDLE folder, HANDLE mirror_folder, std::size_t path_length);
-
-// Meets the folder that |visit| holds, and what is in it.
-void walk_subfolder(Walk& walk, TreeVisit& visit) {
-  if (meet(walk, visit, Phase::entering_folder) != Step::go_on)
-    return;
-  {
-    // Closed before leaving, so that a visitor can remove the folder.
-    FileHandle subfolder = open_subfolder(visit.folder, visit.entry->name);
-    if (!subfolder && GetLastError() == link_in_the_way) {
-      // It became a link since the listing.
-      meet(walk, visit, Phase::link);
-      return;
-    }
-    if (!subfolder) {
-      fail(walk, GetLastError());
-    } else {
-      FileHandle mirror_subfolder;
-      if (visit.mirror != nullptr && is_plain_folder(*visit.mirror)) {
-        mirror_subfolder = open_subfolder(visit.mirror_folder, visit.mirror->name);
-        // What it holds is unknown, and a walk must not take it for nothing.
-        if (!mirror_subfolder)
-          fail(walk, GetLastError());
-      }
-      walk_folder(walk, subfolder.get(), mirror_subfolder.get(), visit.path_length);
-    }
-  }
-  if (!walk.stopped)
-    meet(walk, visit, Phase::leaving_folder);
-}
-
-void walk_entry(Walk& walk, TreeVisit& visit) {
-  if (!is_folder(visit.entry->attributes))
-    meet(walk, visit, Phase::file);
-  else if (is_link(*visit.entry))
-    meet(walk, visit, Phase::link);
-  else
-    walk_subfolder(walk, visit);
-}
-
 // Puts "\<name>" (or "<name>" at the root) behind the |length| units of the
 // walk's path. False when it does not fit.
 bool append_name(Walk& walk, std::size_t length, EntryName name, std::size_t* appended) {
@@ -89,29 +60,89 @@ bool append_name(Walk& walk, std::size_t length, EntryName name, std::size_t* ap
   return true;
 }
 
-// Walks the open |folder|, whose path below the root has |path_length| units,
-// against |mirror_folder| (nullptr when there is none).
-void walk_folder(Walk& walk, HANDLE folder, HANDLE mirror_folder, std::size_t path_length) {
+void walk_folder(Walk& walk, HANDLE folder, std::size_t path_length);
+
+// Meets the folder that |visit| holds, and what is in it.
+void walk_subfolder(Walk& walk, TreeVisit& visit) {
+  if (meet(walk, visit, Phase::entering_folder) != Step::go_on)
+    return;
+  {
+    // Closed before leaving, so that a visitor can remove the folder.
+    FileHandle subfolder = open_subfolder(visit.folder, visit.entry->name);
+    if (!subfolder && GetLastError() == link_in_the_way) {
+      // It became a link since the listing.
+      meet(walk, visit, Phase::link);
+      return;
+    }
+    if (!subfolder)
+      fail(walk, GetLastError());
+    else
+      walk_folder(walk, subfolder.get(), visit.path_length);
+  }
+  if (!walk.stopped)
+    meet(walk, visit, Phase::leaving_folder);
+}
+
+// Walks the open |folder|, whose path below the root has |path_length| units.
+void walk_folder(Walk& walk, HANDLE folder, std::size_t path_length) {
   FolderListing listing;
   if (!list_folder(folder, &listing)) {
     fail(walk, GetLastError());
     return;
   }
+  for (std::size_t i = 0; i < listing.count() && !walk.stopped; ++i) {
+    const ListedEntry& entry = listing[i];
+    TreeVisit visit = {Phase::file, &entry, folder, nullptr, nullptr, walk.path, 0};
+    if (!append_name(walk, path_length, entry.name, &visit.path_length)) {
+      fail(walk, ERROR_FILENAME_EXCED_RANGE);
+      continue;
+    }
+    if (!is_folder(entry.attributes))
+      meet(walk, visit, Phase::file);
+    else if (is_link(entry))
+      meet(walk, visit, Phase::link);
+    else
+      walk_subfolder(walk, visit);
+    walk.path[path_length] = L'\0';
+  }
+}
+
+// Walks the entries of |tree| from |first| up to |end|, those of one folder
+// and what they hold, against |mirror_folder|, the mirror's folder of the
+// same path (nullptr when there is none); the folder's path has
+// |path_length| units.
+void walk_listed_folder(Walk& walk, const ListedTree& tree, std::size_t first, std::size_t end,
+                        HANDLE mirror_folder, std::size_t path_length) {
   FolderListing mirror_listing;
   if (mirror_folder != nullptr && !list_folder(mirror_folder, &mirror_listing)) {
     fail(walk, GetLastError());
     mirror_folder = nullptr;
   }
-  for (std::size_t i = 0; i < listing.count() && !walk.stopped; ++i) {
-    const ListedEntry& entry = listing[i];
-    TreeVisit visit = {Phase::file, &entry, folder, nullptr, mirror_folder, walk.path, 0};
-    if (!append_name(walk, path_length, entry.name, &visit.path_length)) {
-      fail(walk, ERROR_FILENAME_EXCED_RANGE);
-      continue;
-    }
+  for (std::size_t i = first; i < end && !walk.stopped; i = tree[i].end) {
+    const TreeEntry& listed = tree[i];
+    TreeVisit visit = {Phase::file, &listed.entry, nullptr, nullptr, mirror_folder, walk.path, 0};
+    // The tree's paths are within the bound.
+    append_name(walk, path_length, listed.entry.name, &visit.path_length);
     if (mirror_folder != nullptr)
-      visit.mirror = mirror_listing.find(entry.name);
-    walk_entry(walk, visit);
+      visit.mirror = mirror_listing.find(listed.entry.name);
+    if (!listed.folder) {
+      meet(walk, visit, Phase::file);
+    } else if (meet(walk, visit, Phase::entering_folder) == Step::go_on) {
+      {
+        // Closed before leaving, so that a visitor can remove the folder.
+        FileHandle mirror_subfolder;
+        if (visit.mirror != nullptr && is_plain_folder(*visit.mirror)) {
+          mirror_subfolder = open_subfolder(mirror_folder, visit.mirror->name);
+          // What it holds is unknown, and a walk must not take it for nothing.
+          if (!mirror_subfolder)
+            fail(walk, GetLastError());
+        }
+        walk_listed_folder(walk, tree, i + 1, listed.end, mirror_subfolder.get(),
+                           visit.path_length);
+      }
+      if (!walk.stopped)
+        meet(walk, visit, Phase::leaving_folder);
+    }
     walk.path[path_length] = L'\0';
   }
 }
@@ -135,10 +166,30 @@ Step remove_entry(const TreeVisit& visit, void*) {
   return removed ? Step::go_on : Step::failed;
 }
 
-// Walks from |root|, a handle not listed before, against |mirror_root|.
-// Each listing needs a handle of its own (see reopen_folder), so the mirror's
-// root is opened again.
-bool walk_from(HANDLE root, HANDLE mirror_root, TreeVisitor visitor) {
+}  // namespace
+
+bool walk_tree(HANDLE root, TreeVisitor visitor) {
+  // Each listing needs a handle of its own (see reopen_folder).
+  FileHandle listed_root = reopen_folder(root);
+  if (!listed_root)
+    return false;
+  Walk walk;
+  start(walk, visitor);
+  walk_folder(walk, listed_root.get(), 0);
+  return finish(walk);
+}
+
+bool walk_tree_at(const wchar_t* path, TreeVisitor visitor) {
+  FileHandle root = open_folder(path, LinkAtPath::refuse);
+  if (!root)
+    return false;
+  Walk walk;
+  start(walk, visitor);
+  walk_folder(walk, root.get(), 0);
+  return finish(walk);
+}
+
+bool walk_listed_tree(const ListedTree& tree, HANDLE mirror_root, TreeVisitor visitor) {
   FileHandle mirror;
   if (mirror_root != nullptr) {
     mirror = reopen_folder(mirror_root);
@@ -146,31 +197,11 @@ bool walk_from(HANDLE root, HANDLE mirror_root, TreeVisitor visitor) {
       return false;
   }
   Walk walk;
-  walk.visitor = visitor;
-  walk.stopped = false;
-  walk.failed = false;
-  walk.error = ERROR_SUCCESS;
-  walk.path[0] = L'\0';
-  walk_folder(walk, root, mirror.get(), 0);
-  if (!walk.failed)
-    return true;
-  SetLastError(walk.error);
-  return false;
-}
-
-}  // namespace
-
-bool walk_tree(HANDLE root, HANDLE mirror_root, TreeVisitor visitor) {
-  FileHandle listed_root = reopen_folder(root);
-  return listed_root && walk_from(listed_root.get(), mirror_root, visitor);
-}
-
-bool walk_tree_at(const wchar_t* path, LinkAtPath link, HANDLE mirror_root, TreeVisitor visitor) {
-  FileHandle root = open_folder(path, link);
-  return root && walk_from(root.get(), mirror_root, visitor);
+  start(walk, visitor);
+  walk_listed_folder(walk, tree, 0, tree.count(), mirror.get(), 0);
+  return finish(walk);
 }
 
 bool remove_tree(const wchar_t* path) {
-  return walk_tree_at(path, LinkAtPath::refuse, nullptr, {remove_entry, nullptr}) &&
-         remove_folder(path);
+  return walk_tree_at(path, {remove_entry, nullptr}) && remove_folder(path);
 }

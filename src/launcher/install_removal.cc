@@ -117,7 +117,7 @@ bool install_directory_is_gone() {
 }  // namespace
 
 bool InstallDirectory::delete_files() {
-  return walk_tree(folder_.get(), nullptr, {delete_installed_file, nullptr});
+  return walk_tree(folder_.get(), {delete_installed_file, nullptr});
 }
 
 bool InstallDirectory::remove(Removal removal) {
@@ -151,7 +151,7 @@ bool InstallDirectory::empty_but_the_mark(Removal removal) {
   if (!hold_for_removal())
     return false;
   if (removal == Removal::uninstall &&
-      !walk_tree(folder_.get(), nullptr, {remove_known_subdirectory, nullptr})) {
+      !walk_tree(folder_.get(), {remove_known_subdirectory, nullptr})) {
     return false;
   }
   return holds_only_the_mark(folder_.get());

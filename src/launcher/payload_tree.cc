@@ -26,14 +26,6 @@ bool is_plain_folder_entry(const ListedEntry* entry) {
   return entry != nullptr && is_plain_folder(*entry);
 }
 
-// Walks the payload, the current directory, held against |installed| (the
-// held installation directory, or nullptr).
-bool walk_payload(HANDLE installed, TreeVisitor visitor) {
-  // The payload is only read: a payload folder that is a link is read where
-  // it leads, as xcopy reads it.
-  return walk_tree_at(L".", LinkAtPath::follow, installed, visitor);
-}
-
 Step stop_at_unfit_path(const TreeVisit& visit, void* context) {
   // The longer of the two folders that xcopy puts before a payload path, with
   // the separator behind it: "<payload folder>\" as it reads, "C:\Quellmar\"
@@ -54,36 +46,11 @@ Step stop_at_unfit_path(const TreeVisit& visit, void* context) {
   return Step::stop;
 }
 
-Step check_installed_entry(const TreeVisit& visit, void* context) {
-  CopyCheck& check = *static_cast<CopyCheck*>(context);
-  const ListedEntry* installed = visit.mirror;
-  switch (visit.phase) {
-    case Phase::file:
-      if (installed == nullptr || is_folder(installed->attributes) ||
-          installed->size != visit.entry->size) {
-        check = CopyCheck::incomplete;
-        return Step::stop;
-      }
-      if (!retry([&] { return flush_file_in(visit.mirror_folder, *installed); })) {
-        check = CopyCheck::not_flushed;
-        return Step::stop;
-      }
-      return Step::go_on;
-    case Phase::link:  // xcopy copies what it leads to into a folder
-    case Phase::entering_folder:
-      if (is_plain_folder_entry(installed))
-        return Step::go_on;
-      check = CopyCheck::incomplete;
-      return Step::stop;
-    case Phase::leaving_folder:
-      return Step::go_on;
-  }
-  return Step::go_on;
-}
-
-// What one pass of the clearing met: payload files found in the installation,
-// keepers held in payload folders, and links at payload paths.
+// What one pass of the clearing does with links at file paths, and what it
+// met: payload files found in the installation, keepers held in payload
+// folders, and links at payload paths that stay.
 struct Clearing {
+  FileLinks file_links;
   std::size_t files_found;
   std::size_t keepers_held;
   bool link_found;
@@ -113,8 +80,13 @@ Step clear_installed_entry(const TreeVisit& visit, void* context) {
   if (installed == nullptr)
     return Step::skip_contents;
   if (is_link(*installed)) {
-    // Neither followed nor removed: it is somebody's, and so is what is
-    // behind it.
+    // Never followed. Before a copy it is somebody's, and so is what is
+    // behind it; after a copy, a link at a file's path came during it.
+    if (visit.phase == Phase::file && clearing.file_links == FileLinks::go &&
+        delete_link_in(visit.mirror_folder, installed->name, NameGoes::at_once)) {
+      ++clearing.files_found;
+      return Step::go_on;
+    }
     clearing.link_found = true;
     return Step::skip_contents;
   }
@@ -140,9 +112,9 @@ Step clear_installed_entry(const TreeVisit& visit, void* context) {
 
 // One pass over the payload's paths in the installation. True when it found
 // no payload file there, no keeper held, nor any link.
-bool clear_once(HANDLE installed) {
-  Clearing clearing = {0, 0, false};
-  bool walked = walk_payload(installed, {clear_installed_entry, &clearing});
+bool clear_once(HANDLE installed, const ListedTree& payload, FileLinks links) {
+  Clearing clearing = {links, 0, 0, false};
+  bool walked = walk_listed_tree(payload, installed, {clear_installed_entry, &clearing});
   if (clearing.link_found) {
     SetLastError(link_in_the_way);
     return false;
@@ -156,13 +128,25 @@ bool clear_once(HANDLE installed) {
   return walked && !left;
 }
 
-// The held folder of each depth of the walk, [0] being C:\Quellmar: the one
-// that the next folder below is made in.
+// The held folder of each depth of a walk, [0] being C:\Quellmar: the one
+// that the next folder below is made in, and that the files of that depth
+// are in.
 constexpr std::size_t deepest_payload_folder = max_folder_path_units / 2;
+using HeldAbove = HANDLE[deepest_payload_folder + 1];
+
 struct FolderHolding {
   FileHandles* folders;
   FileHandles* keepers;
-  HANDLE above[deepest_payload_folder + 1];
+  HeldAbove above;
+};
+
+// The check's walk: the held folders, in the order that the hold's walk of
+// the same tree met them, and the next one of them.
+struct CopyChecking {
+  const FileHandles* folders;
+  std::size_t next_folder;
+  HeldAbove above;
+  CopyCheck check;
 };
 
 std::size_t depth_of(const TreeVisit& visit) {
@@ -206,8 +190,7 @@ bool keep_filled(HANDLE folder, FileHandles* keepers) {
 }
 
 Step hold_installed_folder(const TreeVisit& visit, void* context) {
-  // A link in the payload is copied as a folder, with what it leads to.
-  if (visit.phase != Phase::entering_folder && visit.phase != Phase::link)
+  if (visit.phase != Phase::entering_folder)
     return Step::go_on;
   FolderHolding& holding = *static_cast<FolderHolding*>(context);
   std::size_t depth = depth_of(visit);
@@ -234,9 +217,43 @@ Step hold_installed_folder(const TreeVisit& visit, void* context) {
   return Step::go_on;
 }
 
+// Holds the installed file of the payload's |file| in the held |folder|
+// against it, and writes it out to the disk.
+CopyCheck check_installed_file(HANDLE folder, const ListedEntry& file) {
+  FileToFlush installed;
+  if (!retry([&] { return installed.open(folder, file.name); }))
+    return is_held(GetLastError()) ? CopyCheck::failed : CopyCheck::incomplete;
+  // Wine opens a link to a folder as the folder; only the listing tells.
+  if (installed.is_link() ||
+      (is_folder(installed.attributes) && is_listed_as_link(folder, file.name))) {
+    SetLastError(link_in_the_way);
+    return CopyCheck::failed;
+  }
+  if (is_folder(installed.attributes) || installed.size != file.size)
+    return CopyCheck::incomplete;
+  return retry([&] { return installed.flush(); }) ? CopyCheck::whole : CopyCheck::failed;
+}
+
+Step check_installed_entry(const TreeVisit& visit, void* context) {
+  CopyChecking& checking = *static_cast<CopyChecking*>(context);
+  std::size_t depth = depth_of(visit);
+  switch (visit.phase) {
+    case Phase::entering_folder:
+      checking.above[depth + 1] = (*checking.folders)[checking.next_folder++];
+      return Step::go_on;
+    case Phase::file:
+      checking.check = check_installed_file(checking.above[depth], *visit.entry);
+      return checking.check == CopyCheck::whole ? Step::go_on : Step::stop;
+    case Phase::link:
+    case Phase::leaving_folder:
+      return Step::go_on;
+  }
+  return Step::go_on;
+}
+
 }  // namespace
 
-bool payload_fits_install_directory() {
+bool payload_fits_install_directory(const ListedTree& payload) {
   // The current directory is the payload folder.
   DWORD payload_folder_length = GetCurrentDirectoryW(0, nullptr);
   if (payload_folder_length == 0)
@@ -245,29 +262,24 @@ bool payload_fits_install_directory() {
   std::size_t read_prefix = payload_folder_length;
   std::size_t written_prefix = install_directory_length + 1;
   std::size_t longest_path_prefix = read_prefix > written_prefix ? read_prefix : written_prefix;
-  return walk_payload(nullptr, {stop_at_unfit_path, &longest_path_prefix});
-}
-
-CopyCheck check_copy(const InstallDirectory& installation) {
-  CopyCheck check = CopyCheck::whole;
-  // A folder that could not be listed holds what nobody knows.
-  if (!walk_payload(installation.handle(), {check_installed_entry, &check}) &&
-      check == CopyCheck::whole) {
-    check = CopyCheck::incomplete;
-  }
-  return check;
+  return walk_listed_tree(payload, nullptr, {stop_at_unfit_path, &longest_path_prefix});
 }
 
 bool is_keeper_name(EntryName name) {
   return same_name(name, keeper_name);
 }
 
-bool HeldPayloadFolders::hold(const InstallDirectory& installation) {
+bool HeldPayloadFolders::hold(const InstallDirectory& installation, const ListedTree& payload,
+                              CopyStart start) {
   FolderHolding holding;
   holding.folders = &folders_;
   holding.keepers = &keepers_;
   holding.above[0] = installation.handle();
-  return walk_payload(installation.handle(), {hold_installed_folder, &holding});
+  installation_ = installation.handle();
+  // A fresh C:\Quellmar holds nothing in the payload's way but what somebody
+  // else may have put there since, which each folder's making meets.
+  HANDLE listed = start == CopyStart::fresh ? nullptr : installation.handle();
+  return walk_listed_tree(payload, listed, {hold_installed_folder, &holding});
 }
 
 bool HeldPayloadFolders::are_still_plain() const {
@@ -276,6 +288,16 @@ bool HeldPayloadFolders::are_still_plain() const {
       return false;
   }
   return true;
+}
+
+CopyCheck HeldPayloadFolders::check_copy(const ListedTree& payload) const {
+  CopyChecking checking;
+  checking.folders = &folders_;
+  checking.next_folder = 0;
+  checking.above[0] = installation_;
+  checking.check = CopyCheck::whole;
+  walk_listed_tree(payload, nullptr, {check_installed_entry, &checking});
+  return checking.check;
 }
 
 void HeldPayloadFolders::let_go() {
@@ -290,10 +312,11 @@ void HeldPayloadFolders::let_go() {
   SetLastError(error);
 }
 
-bool clear_payload_paths(const InstallDirectory& installation) {
+bool clear_payload_paths(const InstallDirectory& installation, const ListedTree& payload,
+                         FileLinks links) {
   // The first pass deletes what a copy wrote; the next, at once, finds nothing
   // left unless something stays in the way, and only then is there a wait.
   HANDLE installed = installation.handle();
-  clear_once(installed);
-  return retry([installed] { return clear_once(installed); });
+  clear_once(installed, payload, links);
+  return retry([&] { return clear_once(installed, payload, links); });
 }
