@@ -3,7 +3,8 @@
 // call), and the directory the command runs in to FAKE_SHELL_WHERE_LOG. When
 // FAKE_SHELL_FAIL is set and the command after "/c " contains it, it runs
 // FAKE_SHELL_INSTEAD through Wine's real cmd.exe when that is set, or nothing,
-// and exits with FAKE_SHELL_STATUS (default 1); any other command runs through
+// and exits with FAKE_SHELL_STATUS (default 1); there %FAKE_SHELL_COMMAND% is
+// the command it was asked to run. Any other command runs through
 // the real cmd.exe and yields its status. With FAKE_SHELL_HANG set, a failing
 // command logs "hanging" after its work and ends only once the file that
 // FAKE_SHELL_HANG names exists.
@@ -127,6 +128,7 @@ int main() {
 
   std::wstring fail = Variable(L"FAKE_SHELL_FAIL");
   if (!fail.empty() && command.find(fail) != std::wstring::npos) {
+    SetEnvironmentVariableW(L"FAKE_SHELL_COMMAND", command.c_str());
     std::wstring instead = AfterAutoRun(autorun, Variable(L"FAKE_SHELL_INSTEAD"));
     if (!instead.empty())
       RunInCmd(instead, directory);

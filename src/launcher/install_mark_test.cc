@@ -343,7 +343,11 @@ TEST_F(UnfinishedInstallTest, NothingCanBeSwappedDuringTheCopy) {
   // No payload folder is empty when xcopy starts: another user may make an
   // empty folder a junction where it stands, however it is held. Nobody else
   // can remove or rename what fills it, nor rename a file of theirs onto its
-  // name, and nothing of that is left once the copy has failed.
+  // name, and nothing of that is left once the copy has failed. Folders that
+  // a payload link leads to are the payload's too.
+  const std::wstring linked = L"C:\\linked";
+  ASSERT_TRUE(MakeDirectories(linked + L"\\deeper"));
+  ASSERT_TRUE(MakeFolderLink(kPayloadFolder + L"\\linked", linked));
   StartCopyThatWaits(L"1", L"rem nothing copied");
   for (const std::wstring& entry : ListTree(kPayloadFolder)) {
     if (entry.back() == L'\\') {
@@ -351,6 +355,10 @@ TEST_F(UnfinishedInstallTest, NothingCanBeSwappedDuringTheCopy) {
       EXPECT_FALSE(ListTree(folder.substr(0, folder.size() - 1)).empty()) << Narrow(folder);
     }
   }
+  EXPECT_EQ(ListTree(std::wstring(kInstall) + L"\\linked\\deeper"),
+            std::vector<std::wstring>{L"QuellmarLaunch.copying\\"});
+  RemoveTree(kPayloadFolder + L"\\linked");
+  RemoveTree(linked);
   const std::wstring keeper = std::wstring(kInstall) + L"\\document\\QuellmarLaunch.copying";
   EXPECT_EQ(ListTree(std::wstring(kInstall) + L"\\document"),
             std::vector<std::wstring>{L"QuellmarLaunch.copying\\"});

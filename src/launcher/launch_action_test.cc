@@ -21,9 +21,14 @@ void ExpectInstalledCopyOfPayload() {
 using LaunchTest = LauncherTest;
 
 TEST_F(LaunchTest, FirstLaunchCopiesThePayloadAndStartsDosBoxInThePackage) {
+  // cmd runs a batch file of the current folder, the payload's, before the
+  // system's xcopy: this one is copied, never run.
+  const std::wstring ran = L"C:\\payload-xcopy-ran";
+  ASSERT_TRUE(WriteBytes(kPayloadFolder + L"\\XCOPY.BAT", "@echo ran>" + Narrow(ran) + "\r\n"));
   StartLauncher();
   EXPECT_EQ(Choose(L'1'), 0u);  // no key wait after DosBox
   ExpectInstalledCopyOfPayload();
+  EXPECT_FALSE(Exists(ran));
   EXPECT_EQ(StandinRuns(), 1);
   EXPECT_NE(ReadBytes(kStandinLog).find("current directory: C:\\package\r\n"), std::string::npos)
       << ReadBytes(kStandinLog);
@@ -50,16 +55,41 @@ TEST_F(LaunchTest, LaterLaunchesStartTheInstallationAsItIs) {
   EXPECT_EQ(StandinRuns(), 2);
 }
 
-TEST_F(LaunchTest, ReadOnlyInstalledFileIsWrittenOutAndStaysReadOnly) {
-  // Windows' xcopy carries READONLY over, Wine's does not: so the copy sets it.
-  // The file is opened for writing to be flushed, all the same.
+TEST_F(LaunchTest, CopyIsWrittenOutBehindPayloadLinksAndReadOnlyFilesStayReadOnly) {
+  // xcopy copies what a payload link leads to as the payload's own. xcopy
+  // drops READONLY, but somebody may set it before the check: the file is
+  // opened for writing to be flushed, all the same.
+  const std::wstring linked = L"C:\\linked";
+  ASSERT_TRUE(WriteBytes(linked + L"\\deeper\\inside.txt", "behind a link"));
+  ASSERT_TRUE(MakeFolderLink(kPayloadFolder + L"\\linked", linked));
   const std::wstring installed = std::wstring(kInstall) + L"\\readonly.txt";
   ReplaceShellCommand(L"xcopy", std::wstring(kXcopy) + L" & attrib +r " + installed, L"0");
   StartLauncher();
   EXPECT_EQ(Choose(L'1'), 0u) << Narrow(console_.Screen());
+  EXPECT_EQ(ListTree(std::wstring(kInstall) + L"\\linked"), ListTree(linked));
+  EXPECT_FALSE(IsLink(std::wstring(kInstall) + L"\\linked"));
+  RemoveTree(kPayloadFolder + L"\\linked");
+  RemoveTree(std::wstring(kInstall) + L"\\linked");
   ExpectInstalledCopyOfPayload();
   EXPECT_TRUE(GetFileAttributesW(installed.c_str()) & FILE_ATTRIBUTE_READONLY);
   EXPECT_EQ(StandinRuns(), 1);
+  RemoveTree(linked);
+}
+
+TEST_F(LaunchTest, CopyAsksBeforeOverwritingWhateverCopycmdSays) {
+  // Somebody puts a file at a payload file's name before xcopy writes it:
+  // with COPYCMD=/Y xcopy would write over it, or through a link, unasked.
+  environment_.Set(L"COPYCMD", L"/Y");
+  ReplaceShellCommand(L"xcopy", L"echo theirs>C:\\Quellmar\\start.bat & %FAKE_SHELL_COMMAND%",
+                      L"0");
+  StartLauncher();
+  console_.Char(L'1');
+  ASSERT_TRUE(console_.WaitForText(L"Overwrite C:\\Quellmar\\start.bat?"))
+      << Narrow(console_.Screen());
+  console_.Char(L'n');
+  ExpectFailure(15, L"System command XCOPY not executed.");
+  EXPECT_FALSE(Exists(kInstall));
+  EXPECT_EQ(StandinRuns(), 0);
 }
 
 TEST_F(LaunchTest, EmptyInstallationDirectoryIsStartedWithoutCopying) {

@@ -74,6 +74,16 @@ TEST_F(PayloadTreeTest, PayloadHoldingANameOfTheLaunchersIsNotCopied) {
   }
 }
 
+TEST_F(PayloadTreeTest, PayloadLinkThatLeadsBackIntoItsFolderIsRefusedBeforeAnythingIsWritten) {
+  // xcopy would copy what it leads to for ever, or until a path is too long.
+  LogShellCommands();
+  ASSERT_TRUE(MakeFolderLink(kPayloadFolder + L"\\QBASIC\\back", kPayloadFolder));
+  ExpectCopyUndone(ERROR_CANT_RESOLVE_FILENAME);
+  EXPECT_FALSE(Copied());
+  EXPECT_FALSE(Exists(L"C:\\Quellmar.unfinished"));
+  RemoveTree(kPayloadFolder + L"\\QBASIC\\back");
+}
+
 TEST_F(PayloadTreeTest, CopyThatSaysZeroButIsIncompleteIsUndone) {
   // What a copy command may leave while it still ends with 0: Wine's xcopy
   // after "Disk full." in a subfolder, a copy stopped part-way.
@@ -165,6 +175,21 @@ TEST_F(PayloadTreeTest, PayloadFolderCannotBeSwappedForALinkDuringTheCopy) {
   ExpectBystandersIntact(behind);
   // The launcher holds the folder, so it stays; the failed copy is undone.
   EXPECT_FALSE(Exists(kInstall));
+
+  // A link put at a payload file's path once xcopy has written the file,
+  // which DosBox would follow: nothing behind it is touched. (Windows removes
+  // it as the link with the rest; Wine opens it as its target and keeps it.)
+  copy = std::wstring(kXcopy) + L" & del C:\\Quellmar\\QBASIC\\QBASIC.EXE & \"" +
+         BuiltProgram(L"folder_link.exe") +
+         L"\" C:\\Quellmar\\QBASIC\\QBASIC.EXE C:\\strays\\qbasic";
+  ReplaceShellCommand(L"xcopy", copy, L"0");
+  console_.Clear();
+  StartLauncher();
+  console_.Char(L'1');
+  ExpectReportShown(15, L"System command XCOPY not executed.");
+  EXPECT_EQ(ShownLastError(), 4395);  // ERROR_REPARSE_POINT_ENCOUNTERED
+  EXPECT_EQ(Choose(L'x'), 3u);
+  ExpectBystandersIntact(behind);
   EXPECT_EQ(StandinRuns(), 0);
 }
 
