@@ -86,22 +86,15 @@ int run_system_program(const wchar_t* program, const wchar_t* arguments) {
   if (length == 0 || length >= max_path_units)
     return -1;
   // Short, as the interpreter's path is: nothing is quoted.
-  wchar_t folder_short[max_path_units];
-  short_form(folder, folder_short);
-  std::size_t command_length =
-      std::wcslen(folder_short) + 1 + std::wcslen(program) + 1 + std::wcslen(arguments) + 1;
-  wchar_t* command =
-      static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, command_length * sizeof(wchar_t)));
-  if (command == nullptr)
+  wchar_t command[3 * max_path_units];
+  short_form(folder, command);
+  if (std::wcslen(command) + 1 + std::wcslen(program) + 1 + std::wcslen(arguments) >=
+      sizeof command / sizeof command[0]) {
     return -1;
-  std::wcscpy(command, folder_short);
+  }
   std::wcscat(command, L"\\");
   std::wcscat(command, program);
   std::wcscat(command, L" ");
   std::wcscat(command, arguments);
-  int status = run_command(command);
-  DWORD error = GetLastError();
-  HeapFree(GetProcessHeap(), 0, command);
-  SetLastError(error);
-  return status;
+  return run_command(command);
 }

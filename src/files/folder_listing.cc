@@ -14,13 +14,6 @@ constexpr ULONG file_both_directory_information = 3;
 
 // The chunks that a listing reads into: small first, since most folders hold
 // a few entries, larger as a folder turns out to hold many.
-// The records hold 64-bit fields: 8-byte aligned on x86 too, which a 64-bit
-// member gives without an alignment specifier (MSVC warns of the padding one
-// adds).
-struct ListingChunk {
-  ListingChunk* next;
-  unsigned long long bytes[1];
-};
 constexpr DWORD first_chunk_bytes = 4096;
 constexpr DWORD largest_chunk_bytes = 64 * 1024;
 
@@ -191,17 +184,12 @@ bool FolderListing::add_records(ListingQuery query, const void* bytes, std::size
 }
 
 void FolderListing::clear() {
-  for (ListingChunk* chunk = static_cast<ListingChunk*>(chunks_); chunk != nullptr;) {
-    ListingChunk* next = chunk->next;
-    HeapFree(GetProcessHeap(), 0, chunk);
-    chunk = next;
-  }
+  free_chunks(&chunks_);
   if (entries_ != nullptr)
     HeapFree(GetProcessHeap(), 0, entries_);
   entries_ = nullptr;
   count_ = 0;
   capacity_ = 0;
-  chunks_ = nullptr;
 }
 
 bool FolderListing::add(const ListedEntry& entry) {
@@ -212,15 +200,7 @@ bool FolderListing::add(const ListedEntry& entry) {
 }
 
 void* FolderListing::new_chunk(DWORD size) {
-  ListingChunk* chunk =
-      static_cast<ListingChunk*>(HeapAlloc(GetProcessHeap(), 0, sizeof(ListingChunk) + size));
-  if (chunk == nullptr) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return nullptr;
-  }
-  chunk->next = static_cast<ListingChunk*>(chunks_);
-  chunks_ = chunk;
-  return chunk->bytes;
+  return add_chunk(&chunks_, size);
 }
 
 void FolderListing::sort() {

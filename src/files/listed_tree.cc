@@ -11,10 +11,6 @@ namespace {
 // The names are kept in chunks of this many units, or one name's, when it is
 // longer.
 constexpr std::size_t name_chunk_units = 16 * 1024;
-struct NameChunk {
-  NameChunk* next;
-  wchar_t names[1];
-};
 
 // A folder on the way from the root down to the one being listed: told apart
 // from the others only when a link is met, so that a tree without links pays
@@ -113,17 +109,12 @@ bool ListedTree::list(const wchar_t* path) {
 }
 
 void ListedTree::clear() {
-  for (NameChunk* chunk = static_cast<NameChunk*>(name_chunks_); chunk != nullptr;) {
-    NameChunk* next = chunk->next;
-    HeapFree(GetProcessHeap(), 0, chunk);
-    chunk = next;
-  }
+  free_chunks(&name_chunks_);
   if (entries_ != nullptr)
     HeapFree(GetProcessHeap(), 0, entries_);
   entries_ = nullptr;
   count_ = 0;
   capacity_ = 0;
-  name_chunks_ = nullptr;
   name_next_ = nullptr;
   name_room_ = 0;
 }
@@ -147,15 +138,11 @@ bool ListedTree::add(const ListedEntry& entry, bool folder, std::size_t path_len
 wchar_t* ListedTree::keep_name(EntryName name) {
   if (name.length > name_room_) {
     std::size_t units = name.length > name_chunk_units ? name.length : name_chunk_units;
-    NameChunk* chunk = static_cast<NameChunk*>(
-        HeapAlloc(GetProcessHeap(), 0, sizeof(NameChunk) + units * sizeof(wchar_t)));
-    if (chunk == nullptr) {
-      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    name_next_ = static_cast<wchar_t*>(add_chunk(&name_chunks_, units * sizeof(wchar_t)));
+    if (name_next_ == nullptr) {
+      name_room_ = 0;
       return nullptr;
     }
-    chunk->next = static_cast<NameChunk*>(name_chunks_);
-    name_chunks_ = chunk;
-    name_next_ = chunk->names;
     name_room_ = units;
   }
   wchar_t* kept = name_next_;

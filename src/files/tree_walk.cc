@@ -166,27 +166,25 @@ Step remove_entry(const TreeVisit& visit, void*) {
   return removed ? Step::go_on : Step::failed;
 }
 
-}  // namespace
-
-bool walk_tree(HANDLE root, TreeVisitor visitor) {
-  // Each listing needs a handle of its own (see reopen_folder).
-  FileHandle listed_root = reopen_folder(root);
-  if (!listed_root)
-    return false;
-  Walk walk;
-  start(walk, visitor);
-  walk_folder(walk, listed_root.get(), 0);
-  return finish(walk);
-}
-
-bool walk_tree_at(const wchar_t* path, TreeVisitor visitor) {
-  FileHandle root = open_folder(path, LinkAtPath::refuse);
+// Walks the folder that |root| holds, a handle not listed before.
+bool walk_from(const FileHandle& root, TreeVisitor visitor) {
   if (!root)
     return false;
   Walk walk;
   start(walk, visitor);
   walk_folder(walk, root.get(), 0);
   return finish(walk);
+}
+
+}  // namespace
+
+bool walk_tree(HANDLE root, TreeVisitor visitor) {
+  // Each listing needs a handle of its own (see reopen_folder).
+  return walk_from(reopen_folder(root), visitor);
+}
+
+bool walk_tree_at(const wchar_t* path, TreeVisitor visitor) {
+  return walk_from(open_folder(path, LinkAtPath::refuse), visitor);
 }
 
 bool walk_listed_tree(const ListedTree& tree, HANDLE mirror_root, TreeVisitor visitor) {
