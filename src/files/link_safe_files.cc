@@ -359,6 +359,7 @@ bool same_folder(const FolderIdentity& a, const FolderIdentity& b) {
 bool FileToFlush::open(HANDLE folder, EntryName name) {
   folder_ = folder;
   name_ = name;
+  attributes_.close();
   // Whatever is there, a folder or a link in the file's place too: it is
   // told by what it says of itself.
   EntryOpen writing = {FILE_WRITE_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE, share_all,
