@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 #include "console_session.h"
@@ -48,6 +50,42 @@ double ScreenWatch::WaitFor(const std::wstring& text, DWORD pause_ms, DWORD time
       return -1;
     if (pause_ms > 0)
       Sleep(pause_ms);
+  }
+}
+
+namespace {
+
+// Dirty and Writeback of /proc/meminfo in kB, or -1 where it cannot be read.
+long long PendingWritesKb() {
+  HANDLE file = CreateFileW(L"Z:\\proc\\meminfo", GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return -1;
+  char text[8192];
+  DWORD read = 0;
+  BOOL ok = ReadFile(file, text, sizeof text - 1, &read, nullptr);
+  CloseHandle(file);
+  if (!ok)
+    return -1;
+  text[read] = '\0';
+  long long pending = 0;
+  for (const char* field : {"\nDirty:", "\nWriteback:"}) {
+    const char* at = std::strstr(text, field);
+    if (at == nullptr)
+      return -1;
+    pending += std::strtoll(at + std::strlen(field), nullptr, 10);
+  }
+  return pending;
+}
+
+}  // namespace
+
+void SettleDisk() {
+  for (int waited = 0; waited < 300; ++waited) {
+    long long pending = PendingWritesKb();
+    if (pending < 1024)
+      return;
+    Sleep(100);
   }
 }
 

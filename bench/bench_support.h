@@ -33,6 +33,13 @@ class ScreenWatch {
   std::vector<wchar_t> cells_;
 };
 
+// Waits, for half a minute at most, until the kernel under Wine has written
+// back what earlier runs left in its cache (Dirty and Writeback of
+// /proc/meminfo, read through Wine's drive Z:), so that no timed run pays for
+// another's writes; a copy's flush forces out the file system's journal with
+// whatever else is pending. Outside Wine it returns at once.
+void SettleDisk();
+
 // The command interpreter that COMSPEC names, which the launcher takes too;
 // empty, with a line printed, when there is none.
 std::wstring ComspecInterpreter();

@@ -42,7 +42,8 @@
 // - Phases: last, the first launch's steps one by one, run by the launcher's
 //   own code in this process, each timed on its own.
 // Every copy prints xcopy's list of files to the same console, cleared before
-// each run. C:\Quellmar is removed before each copy, outside the timing. Each
+// each run. C:\Quellmar is removed before each copy, outside the timing, and
+// the disk is let settle (SettleDisk). Each
 // run is checked (status 0, every payload folder and file installed, the
 // stand-in run once for a launch); a run that fails stops the bench, since its
 // figure would mean nothing. Nothing is asserted about time.
@@ -139,6 +140,7 @@ double TimeLaunch(ConsoleSession& console, ScreenWatch& screen, Launch launch,
     return -1;
   }
   RemoveTree(kStandinLog);
+  SettleDisk();
   console.Clear();
   StartOptions options;
   options.directory = kPackage;
@@ -205,6 +207,7 @@ bool TimeRound(ConsoleSession& console, ScreenWatch& screen, const std::wstring&
   if (over_unfinished < 0)
     return false;
   RemoveTree(kInstall);
+  SettleDisk();
   const std::wstring copy = CopyCommand();
   double bare = TimeCommand(console, interpreter, copy.c_str(), kPayloadFolder, kCopyPatience);
   if (bare >= 0 && ListTree(kInstall) != payload_tree) {
@@ -289,6 +292,7 @@ bool TimePhases(ConsoleSession& console, Launch launch,
   if (launch == Launch::over_unfinished && !MakeUnfinishedInstallation(payload_tree))
     return false;
   CopyStart copy_start = launch == Launch::first ? CopyStart::fresh : CopyStart::over_unfinished;
+  SettleDisk();
   console.Clear();
   HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
   HANDLE screen =
