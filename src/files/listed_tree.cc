@@ -69,12 +69,12 @@ struct TreeListing {
         // A reader copies what the link leads to.
         if (linked && !size_through_link(folder, found.name, &found.size))
           return false;
-        if (!tree->add(found, false, length))
+        if (!tree->add(found, length))
           return false;
         continue;
       }
       std::size_t index = tree->count();
-      if (!tree->add(found, true, length))
+      if (!tree->add(found, length))
         return false;
       FileHandle subfolder = open_subfolder_through_link(folder, found.name);
       bool loop = false;
@@ -119,7 +119,7 @@ void ListedTree::clear() {
   name_room_ = 0;
 }
 
-bool ListedTree::add(const ListedEntry& entry, bool folder, std::size_t path_length) {
+bool ListedTree::add(const ListedEntry& entry, std::size_t path_length) {
   if (!make_room(&entries_, count_, &capacity_, 256))
     return false;
   wchar_t* name = keep_name(entry.name);
@@ -128,7 +128,6 @@ bool ListedTree::add(const ListedEntry& entry, bool folder, std::size_t path_len
   TreeEntry& added = entries_[count_];
   added.entry = entry;
   added.entry.name.text = name;
-  added.folder = folder;
   added.end = count_ + 1;
   added.path_length = path_length;
   ++count_;

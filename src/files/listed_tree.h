@@ -19,9 +19,8 @@ struct TreeEntry {
   // As its folder's listing shows it, but for the size of a link to a file:
   // that of what it leads to. The name is kept by the tree.
   ListedEntry entry;
-  // A folder, or a link that leads to one: the entries that follow it up to
-  // |end| are what it holds.
-  bool folder;
+  // For a folder, or a link that leads to one (both listed as folders), the
+  // entries that follow it up to |end| are what it holds.
   std::size_t end;
   // Of its path below the root: "name" or "folder\name".
   std::size_t path_length;
@@ -58,7 +57,7 @@ class ListedTree {
   friend struct TreeListing;
 
   // Adds |entry| with its name copied into the tree's own memory.
-  bool add(const ListedEntry& entry, bool folder, std::size_t path_length);
+  bool add(const ListedEntry& entry, std::size_t path_length);
   wchar_t* keep_name(EntryName name);
 
   TreeEntry* entries_ = nullptr;

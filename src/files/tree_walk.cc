@@ -125,7 +125,7 @@ void walk_listed_folder(Walk& walk, const ListedTree& tree, std::size_t first, s
     append_name(walk, path_length, listed.entry.name, &visit.path_length);
     if (mirror_folder != nullptr)
       visit.mirror = mirror_listing.find(listed.entry.name);
-    if (!listed.folder) {
+    if (!is_folder(listed.entry.attributes)) {
       meet(walk, visit, Phase::file);
     } else if (meet(walk, visit, Phase::entering_folder) == Step::go_on) {
       {
